@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// The path functions keep their historical names; the separator is '/'.
+QString AddTrailingBackslash(const QString& path);
+QString StripTrailingBackslash(const QString& path);
+
+// The path minus the extension of its file-name part.
+QString PathWithoutExt(const QString& path);
+
+// The extension of the file-name part with its dot, or "".
+QString ExtractFileExt(const QString& path);
+
+// name when folder/name is free, else name(1), name(2), ... up to (32768)
+// with the counter before the extension. Nothing when all are taken: an
+// output must never reuse a name the encoder would overwrite.
+std::optional<QString> UniqueOutputName(const QString& name, const QString& folder);
+
+// Size of a file in bytes, -1 when there is no such file.
+qint64 FileSizeOf(const QString& path);
+
+// Deletes the file when it exists and is empty; true when it was deleted.
+bool DeleteIfEmpty(const QString& path);
+
+// The entry of folder whose name equals name without regard to case, the
+// exact name preferred; "" when none does.
+QString FindFileNoCase(const QString& folder, const QString& name);
+
+// path with its file-name part looked up without regard to case; path itself
+// when no entry matches.
+QString ResolvePathNoCase(const QString& path);

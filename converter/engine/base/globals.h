@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <utility>
+
+// Output formats; the index selects the settings record, the profile folder
+// and the argument builder branch.
+enum OutputFormatIndex : quint8 {
+    ofAVI = 0,
+    ofMP4 = 1,
+    of3GP = 2,
+    ofMPEG = 3,
+    ofMOV = 4,
+    ofWMV = 5,
+    ofRM = 6,
+    ofSWF = 7,
+    ofVOB = 8,
+    ofASF = 9,
+    ofAAC = 10,
+    ofAC3 = 11,
+    ofMP2 = 12,
+    ofMP3 = 13,
+    ofAMR = 14,
+    ofWAV = 15,
+};
+inline constexpr int OutputFormatCount = 16;
+
+// State images of a row in the file list.
+enum RowState : int { rsQueued = 0, rsConverting = 1, rsConverted = 2, rsFailed = 3 };
+
+// One filter of the open dialog: a caption and its pattern list.
+using NameValue = std::pair<QString, QString>;
+
+// The converter's application state, shared by every window and module.
+struct TGlobalVars {
+    quint8 OutputFormat = ofAVI;
+    QString LanguageFile;
+    QString LastInputOpenDir;
+    QString LastOutputOpenDir;
+    quint8 Priority = 0;
+    quint8 ShutdownFlag = 0;
+    bool ShutdownWindowsWhenDone = false;
+    bool DeleteFileAfterProcessing = false;
+    QList<NameValue> InputFileTypes;
+    QStringList AVSExt;
+    bool UseDirectShow = false;
+    QString EncoderPath;
+    bool FileFailed = false;
+    double FileStartTime = 0;  // days, as a date-time
+    qint32 FilePercent = 0;
+    QString PendingLine;
+    QString InputFile;
+    QString OutputFile;
+    bool ErrorsOccurred = false;
+    bool StopWhenDone = false;
+    qint32 FailedCount = 0;
+    qint32 DoneCount = 0;
+    qint32 TotalCount = 0;
+    qint64 TotalBytes = 0;
+    qint64 CurrentBytes = 0;
+    qint64 FinishedBytes = 0;
+    qint64 DoneBytes = 0;
+    qint32 BatchPercent = 0;
+    double BatchStartTime = 0;  // days, as a date-time
+    qint32 DurationMs = 0;
+    qint32 PositionMs = 0;
+    QString ReportedInput;
+    QString ReportedOutput;
+    QString ProfileRootDir;
+    QString ProfileDir[OutputFormatCount];
+    QString DeviceProfileDir;
+    QString TgpiPodPSPProfileFileName;
+    qint32 MP4MenuIndex = 0;
+    qint32 TgpMenuIndex = 0;
+    QString AppPath;
+    QString TimeStamp;
+    QString TemporaryFile;
+    QString Title;
+    QString TemplateOutputFile;
+    QString OutputPath;
+    QString RandomNumber3;
+    QString RandomNumber5;
+};
+
+// The one application state of the process; zero-filled until start-up fills it.
+extern TGlobalVars GlobalVars;
+
+// Puts the start-up defaults into the state; documentsDir stands for the
+// user's documents folder.
+void SetStartupDefaults(TGlobalVars& vars, const QString& documentsDir);
+
+// Facts of one queued file, owned by its row of the file list.
+struct TFileItem {
+    QString FileName;
+    QString FilePath;
+    QString CompleteName;
+    QString FileSize;
+    QString Format;
+    QString PlayTime;
+    QString AudioCount;
+    QString VideoCount;
+    QString VideoCodec;
+    QString Width;
+    QString Height;
+    QString VideoBitrate;
+    QString AspectRatio;
+    QString FrameRate;
+    QString AudioCodec;
+    QString AudioBitrate;
+    QString Channels;
+    QString SamplingRate;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// Keys of the process-wide message table, in table order.
+enum MsgKey : int {
+#define MSG_ENTRY(key, text) key,
+#include "MessageKeys.def"
+#undef MSG_ENTRY
+    MSG_KEY_COUNT
+};
+
+// The current text of a key.
+const QString& Msg(MsgKey key);
+
+// The key's name as language files spell it, e.g. "MSG_CONVERT".
+QString MsgKeyName(MsgKey key);
+
+// The built-in English text of a key.
+QString MsgDefault(MsgKey key);
+
+// Puts the built-in English texts back, as at process start.
+void ResetMessageTable();
+
+// Loads a language file over the table: keys it holds replace their texts,
+// absent keys keep the current ones, and every text is normalised. A missing
+// file changes nothing. The file name is matched without regard to case.
+void LoadLanguage(const QString& path);
+
+// Trims control characters and blanks at both ends, folds runs of spaces
+// into one, and turns each "#13" into a line break (CR LF).
+QString NormalizeLanguageText(const QString& text);
