@@ -15,15 +15,14 @@ QString LanguageFilePath(const QString& programFolder, const QString& languageFi
     return AddTrailingBackslash(LanguageFolder(programFolder)) + languageFile;
 }
 
-QList<LanguageEntry> LanguageMenuEntries(const QString& languageFolder,
-                                         const QString& languageFile)
+QList<LanguageEntry> LanguageMenuEntries(const QString& languageFolder, const QString& languageFile)
 {
     QList<LanguageEntry> entries;
-    const QStringList files = QDir(languageFolder).entryList({QStringLiteral("*.ini")},
-                                                              QDir::Files, QDir::Unsorted);
+    const QStringList files =
+        QDir(languageFolder).entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Unsorted);
     for (const QString& file : files)
-        entries.append({PathWithoutExt(file).toUpper(),
-                        file.compare(languageFile, Qt::CaseInsensitive) == 0});
+        entries.append(
+            {PathWithoutExt(file).toUpper(), file.compare(languageFile, Qt::CaseInsensitive) == 0});
     return entries;
 }
 

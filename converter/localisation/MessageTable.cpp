@@ -25,7 +25,8 @@ std::array<QString, MSG_KEY_COUNT>& table()
 {
     static std::array<QString, MSG_KEY_COUNT> texts = [] {
         std::array<QString, MSG_KEY_COUNT> initial;
-        for (int i = 0; i < MSG_KEY_COUNT; ++i) initial[i] = QString::fromUtf8(Defaults[i]);
+        for (int i = 0; i < MSG_KEY_COUNT; ++i)
+            initial[i] = QString::fromUtf8(Defaults[i]);
         return initial;
     }();
     return texts;
@@ -41,7 +42,8 @@ QString MsgDefault(MsgKey key) { return QString::fromUtf8(Defaults[key]); }
 
 void ResetMessageTable()
 {
-    for (int i = 0; i < MSG_KEY_COUNT; ++i) table()[i] = MsgDefault(MsgKey(i));
+    for (int i = 0; i < MSG_KEY_COUNT; ++i)
+        table()[i] = MsgDefault(MsgKey(i));
 }
 
 void LoadLanguage(const QString& path)
@@ -60,8 +62,10 @@ QString NormalizeLanguageText(const QString& text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32) ++first;
-    while (last > first && text[last - 1].unicode() <= 32) --last;
+    while (first < last && text[first].unicode() <= 32)
+        ++first;
+    while (last > first && text[last - 1].unicode() <= 32)
+        --last;
     QString folded;
     folded.reserve(last - first);
     for (qsizetype i = first; i < last; ++i)

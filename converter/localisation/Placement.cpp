@@ -20,10 +20,11 @@ WindowPlacement ReadWindowPlacement(const IniFile& file, const QString& section,
 {
     WindowPlacement placement;
     placement.maximized = file.readBool(section, QStringLiteral("maximized"), false);
-    placement.bounds = QRect(file.readInteger(section, QStringLiteral("x"), currentBounds.x()),
-                             file.readInteger(section, QStringLiteral("y"), currentBounds.y()),
-                             file.readInteger(section, QStringLiteral("width"), currentBounds.width()),
-                             file.readInteger(section, QStringLiteral("height"), currentBounds.height()));
+    placement.bounds =
+        QRect(file.readInteger(section, QStringLiteral("x"), currentBounds.x()),
+              file.readInteger(section, QStringLiteral("y"), currentBounds.y()),
+              file.readInteger(section, QStringLiteral("width"), currentBounds.width()),
+              file.readInteger(section, QStringLiteral("height"), currentBounds.height()));
     return placement;
 }
 

@@ -48,22 +48,21 @@ bool LoadSettings(TGlobalVars& vars, const QString& settingsPath)
     vars.OutputFormat = ofMP4;
     for (const SettingKey& setting : SystemKeys) {
         const QString key = QString::fromLatin1(setting.key);
-        std::visit(Overloaded{
-                       [&](QString TGlobalVars::*f) {
-                           vars.*f = file.readString(SystemSection, key, vars.*f);
-                       },
-                       [&](quint8 TGlobalVars::*f) {
-                           // Only the low byte is kept: 256 reads as 0.
-                           vars.*f = quint8(file.readInteger(SystemSection, key, vars.*f));
-                       },
-                       [&](bool TGlobalVars::*f) {
-                           vars.*f = file.readBool(SystemSection, key, vars.*f);
-                       },
-                       [&](qint32 TGlobalVars::*f) {
-                           vars.*f = file.readInteger(SystemSection, key, vars.*f);
-                       },
-                   },
-                   setting.field);
+        std::visit(
+            Overloaded{
+                [&](QString TGlobalVars::*f) {
+                    vars.*f = file.readString(SystemSection, key, vars.*f);
+                },
+                [&](quint8 TGlobalVars::*f) {
+                    // Only the low byte is kept: 256 reads as 0.
+                    vars.*f = quint8(file.readInteger(SystemSection, key, vars.*f));
+                },
+                [&](bool TGlobalVars::*f) { vars.*f = file.readBool(SystemSection, key, vars.*f); },
+                [&](qint32 TGlobalVars::*f) {
+                    vars.*f = file.readInteger(SystemSection, key, vars.*f);
+                },
+            },
+            setting.field);
     }
     return true;
 }
@@ -73,13 +72,14 @@ void SaveSettings(const TGlobalVars& vars, const QString& settingsPath)
     IniFile file(settingsPath);
     for (const SettingKey& setting : SystemKeys) {
         const QString key = QString::fromLatin1(setting.key);
-        std::visit(Overloaded{
-                       [&](QString TGlobalVars::*f) { file.writeString(SystemSection, key, vars.*f); },
-                       [&](quint8 TGlobalVars::*f) { file.writeInteger(SystemSection, key, vars.*f); },
-                       [&](bool TGlobalVars::*f) { file.writeBool(SystemSection, key, vars.*f); },
-                       [&](qint32 TGlobalVars::*f) { file.writeInteger(SystemSection, key, vars.*f); },
-                   },
-                   setting.field);
+        std::visit(
+            Overloaded{
+                [&](QString TGlobalVars::*f) { file.writeString(SystemSection, key, vars.*f); },
+                [&](quint8 TGlobalVars::*f) { file.writeInteger(SystemSection, key, vars.*f); },
+                [&](bool TGlobalVars::*f) { file.writeBool(SystemSection, key, vars.*f); },
+                [&](qint32 TGlobalVars::*f) { file.writeInteger(SystemSection, key, vars.*f); },
+            },
+            setting.field);
     }
 }
 

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 
 class TestIniFile : public QObject {
     Q_OBJECT
@@ -53,43 +53,52 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         const QString longText(3000, u'x');
-        QTest::newRow("names without case") << QByteArray("[General]\nVideoCodec=3\n")
-                                            << "GENERAL" << "videocodec" << true << "3";
-        QTest::newRow("first key wins") << QByteArray("[S]\nK=1\nk=2\n") << "S" << "K" << true << "1";
-        QTest::newRow("first section wins") << QByteArray("[S]\nK=1\n[s]\nK=2\nL=3\n") << "S" << "L"
-                                            << false << "";
-        QTest::newRow("value trimmed") << QByteArray("[S]\n  K  =   a  b \t\n") << "S" << "K" << true
-                                       << "a  b";
-        QTest::newRow("double quotes removed") << QByteArray("[S]\nK= \"a b\" \n") << "S" << "K"
-                                               << true << "a b";
-        QTest::newRow("single quotes removed") << QByteArray("[S]\nK='x'\n") << "S" << "K" << true
-                                               << "x";
-        QTest::newRow("only one pair removed") << QByteArray("[S]\nK=\"\"x\"\"\n") << "S" << "K"
-                                               << true << "\"x\"";
-        QTest::newRow("unmatched quotes kept") << QByteArray("[S]\nK=\"x'\n") << "S" << "K" << true
-                                               << "\"x'";
-        QTest::newRow("lone quote kept") << QByteArray("[S]\nK=\"\n") << "S" << "K" << true << "\"";
-        QTest::newRow("empty value is present") << QByteArray("[S]\nK=\n") << "S" << "K" << true
-                                                << "";
-        QTest::newRow("value holds =") << QByteArray("[S]\nK=a=b\n") << "S" << "K" << true << "a=b";
-        QTest::newRow("key of another section") << QByteArray("[A]\nK=1\n[S]\n") << "S" << "K"
-                                                << false << "";
-        QTest::newRow("key before any section") << QByteArray("K=1\n[S]\n") << "S" << "K" << false
-                                                << "";
-        QTest::newRow("line without =") << QByteArray("[S]\nK\n") << "S" << "K" << false << "";
-        QTest::newRow("missing section") << QByteArray("[A]\nK=1\n") << "S" << "K" << false << "";
-        QTest::newRow("CR LF lines") << QByteArray("[S]\r\nK=v\r\n") << "S" << "K" << true << "v";
-        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[S]\nK=v\n") << "S" << "K"
-                                         << true << "v";
-        QTest::newRow("UTF-8 text") << QByteArray("[S]\nK=Fran\xC3\xA7" "ais\n") << "S" << "K"
-                                    << true << QStringLiteral("Fran\u00E7ais");
-        QTest::newRow("Latin-1 file") << QByteArray("[S]\nK=caf\xE9\n") << "S" << "K" << true
-                                      << QStringLiteral("caf\u00E9");
-        QTest::newRow("2047 characters") << ("[S]\nK=" + longText.toLatin1() + "\n") << "S" << "K"
-                                         << true << QString(2047, u'x');
+        QTest::newRow("names without case") << QByteArray("[General]\nVideoCodec=3\n") << "GENERAL"
+                                            << "videocodec" << true << "3";
+        QTest::newRow("first key wins") << QByteArray("[S]\nK=1\nk=2\n") << "S"
+                                        << "K" << true << "1";
+        QTest::newRow("first section wins") << QByteArray("[S]\nK=1\n[s]\nK=2\nL=3\n") << "S"
+                                            << "L" << false << "";
+        QTest::newRow("value trimmed") << QByteArray("[S]\n  K  =   a  b \t\n") << "S"
+                                       << "K" << true << "a  b";
+        QTest::newRow("double quotes removed") << QByteArray("[S]\nK= \"a b\" \n") << "S"
+                                               << "K" << true << "a b";
+        QTest::newRow("single quotes removed") << QByteArray("[S]\nK='x'\n") << "S"
+                                               << "K" << true << "x";
+        QTest::newRow("only one pair removed") << QByteArray("[S]\nK=\"\"x\"\"\n") << "S"
+                                               << "K" << true << "\"x\"";
+        QTest::newRow("unmatched quotes kept") << QByteArray("[S]\nK=\"x'\n") << "S"
+                                               << "K" << true << "\"x'";
+        QTest::newRow("lone quote kept") << QByteArray("[S]\nK=\"\n") << "S"
+                                         << "K" << true << "\"";
+        QTest::newRow("empty value is present") << QByteArray("[S]\nK=\n") << "S"
+                                                << "K" << true << "";
+        QTest::newRow("value holds =") << QByteArray("[S]\nK=a=b\n") << "S"
+                                       << "K" << true << "a=b";
+        QTest::newRow("key of another section") << QByteArray("[A]\nK=1\n[S]\n") << "S"
+                                                << "K" << false << "";
+        QTest::newRow("key before any section") << QByteArray("K=1\n[S]\n") << "S"
+                                                << "K" << false << "";
+        QTest::newRow("line without =") << QByteArray("[S]\nK\n") << "S"
+                                        << "K" << false << "";
+        QTest::newRow("missing section") << QByteArray("[A]\nK=1\n") << "S"
+                                         << "K" << false << "";
+        QTest::newRow("CR LF lines") << QByteArray("[S]\r\nK=v\r\n") << "S"
+                                     << "K" << true << "v";
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[S]\nK=v\n") << "S"
+                                         << "K" << true << "v";
+        QTest::newRow("UTF-8 text") << QByteArray(
+                                           "[S]\nK=Fran\xC3\xA7"
+                                           "ais\n")
+                                    << "S"
+                                    << "K" << true << QStringLiteral("Fran\u00E7ais");
+        QTest::newRow("Latin-1 file") << QByteArray("[S]\nK=caf\xE9\n") << "S"
+                                      << "K" << true << QStringLiteral("caf\u00E9");
+        QTest::newRow("2047 characters") << ("[S]\nK=" + longText.toLatin1() + "\n") << "S"
+                                         << "K" << true << QString(2047, u'x');
         QTest::newRow("quotes go before the cut")
-            << ("[S]\nK=\"y" + longText.toLatin1() + "\"\n") << "S" << "K" << true
-            << (u'y' + QString(2046, u'x'));
+            << ("[S]\nK=\"y" + longText.toLatin1() + "\"\n") << "S"
+            << "K" << true << (u'y' + QString(2046, u'x'));
         QTest::newRow("binary garbage") << QByteArray("\x00\xFF[S\x01\n=\n[S]\nK=1\n", 16) << "S"
                                         << "K" << true << "1";
     }
@@ -183,29 +192,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
 
-        QTest::newRow("new file") << QByteArray() << "S" << "K" << "v" << QByteArray("[S]\nK=v\n");
+        QTest::newRow("new file") << QByteArray() << "S"
+                                  << "K"
+                                  << "v" << QByteArray("[S]\nK=v\n");
         QTest::newRow("update in place, spelling kept")
-            << QByteArray("[System]\nPriority=1\nOther=x\n") << "system" << "PRIORITY" << "2"
-            << QByteArray("[System]\nPriority=2\nOther=x\n");
-        QTest::newRow("only the first occurrence")
-            << QByteArray("[A]\nk=1\nk=2\n") << "A" << "K" << "3" << QByteArray("[A]\nk=3\nk=2\n");
+            << QByteArray("[System]\nPriority=1\nOther=x\n") << "system"
+            << "PRIORITY"
+            << "2" << QByteArray("[System]\nPriority=2\nOther=x\n");
+        QTest::newRow("only the first occurrence") << QByteArray("[A]\nk=1\nk=2\n") << "A"
+                                                   << "K"
+                                                   << "3" << QByteArray("[A]\nk=3\nk=2\n");
         QTest::newRow("new key at the end of its section")
-            << QByteArray("[A]\nk=1\n\n[B]\nm=2\n") << "a" << "n" << "5"
-            << QByteArray("[A]\nk=1\nn=5\n\n[B]\nm=2\n");
-        QTest::newRow("new key in an empty section") << QByteArray("[A]\n[B]\n") << "A" << "k" << "1"
-                                                     << QByteArray("[A]\nk=1\n[B]\n");
-        QTest::newRow("new section at the end") << QByteArray("[A]\nk=1\n") << "B" << "x" << "y"
-                                                << QByteArray("[A]\nk=1\n\n[B]\nx=y\n");
+            << QByteArray("[A]\nk=1\n\n[B]\nm=2\n") << "a"
+            << "n"
+            << "5" << QByteArray("[A]\nk=1\nn=5\n\n[B]\nm=2\n");
+        QTest::newRow("new key in an empty section") << QByteArray("[A]\n[B]\n") << "A"
+                                                     << "k"
+                                                     << "1" << QByteArray("[A]\nk=1\n[B]\n");
+        QTest::newRow("new section at the end") << QByteArray("[A]\nk=1\n") << "B"
+                                                << "x"
+                                                << "y" << QByteArray("[A]\nk=1\n\n[B]\nx=y\n");
         QTest::newRow("other lines untouched")
-            << QByteArray("; note\n[A]\n# c\n  k = 1 \n[B]\nk=1\n") << "B" << "k" << "2"
-            << QByteArray("; note\n[A]\n# c\n  k = 1 \n[B]\nk=2\n");
-        QTest::newRow("CR LF kept") << QByteArray("[A]\r\nk=1\r\n") << "A" << "j" << "2"
-                                    << QByteArray("[A]\r\nk=1\r\nj=2\r\n");
-        QTest::newRow("byte order mark kept") << QByteArray("\xEF\xBB\xBF[A]\n") << "A" << "k" << "1"
-                                              << QByteArray("\xEF\xBB\xBF[A]\nk=1\n");
-        QTest::newRow("text written as is")
-            << QByteArray("[A]\n") << "A" << "k" << QStringLiteral("$HOME `x` 'q' \u00E9")
-            << QByteArray("[A]\nk=$HOME `x` 'q' \xC3\xA9\n");
+            << QByteArray("; note\n[A]\n# c\n  k = 1 \n[B]\nk=1\n") << "B"
+            << "k"
+            << "2" << QByteArray("; note\n[A]\n# c\n  k = 1 \n[B]\nk=2\n");
+        QTest::newRow("CR LF kept") << QByteArray("[A]\r\nk=1\r\n") << "A"
+                                    << "j"
+                                    << "2" << QByteArray("[A]\r\nk=1\r\nj=2\r\n");
+        QTest::newRow("byte order mark kept") << QByteArray("\xEF\xBB\xBF[A]\n") << "A"
+                                              << "k"
+                                              << "1" << QByteArray("\xEF\xBB\xBF[A]\nk=1\n");
+        QTest::newRow("text written as is") << QByteArray("[A]\n") << "A"
+                                            << "k" << QStringLiteral("$HOME `x` 'q' \u00E9")
+                                            << QByteArray("[A]\nk=$HOME `x` 'q' \xC3\xA9\n");
     }
 
     void writeRules()
@@ -228,7 +247,8 @@ private Q_SLOTS:
         writeBytes(path(), "[A]\nk=old\n");
         QFile reader(path());
         QVERIFY(reader.open(QIODevice::ReadOnly));
-        IniFile(path()).writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("new"));
+        IniFile(path()).writeString(QStringLiteral("A"), QStringLiteral("k"),
+                                    QStringLiteral("new"));
         // A reader that opened the old file still sees it whole: the new file
         // was renamed into place, never written over the old one.
         QCOMPARE(reader.readAll(), QByteArray("[A]\nk=old\n"));

@@ -19,8 +19,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QFile f(dir.filePath("type_french.dat"));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[AVSExt]\n1=.rmvb\n2= .RM \n4=.wtv\n"
-                "[InputFileTypes]\nFichiers vid\xC3\xA9o=*.avi;*.mpg\nAudio=*.mp3\n");
+        f.write(
+            "[AVSExt]\n1=.rmvb\n2= .RM \n4=.wtv\n"
+            "[InputFileTypes]\nFichiers vid\xC3\xA9o=*.avi;*.mpg\nAudio=*.mp3\n");
         f.close();
 
         TGlobalVars vars;

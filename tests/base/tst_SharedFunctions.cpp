@@ -87,15 +87,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("result");
-        QTest::newRow("progress line") << "frame=  10 time=1.20 bitrate=" << " time=" << " "
+        QTest::newRow("progress line") << "frame=  10 time=1.20 bitrate="
+                                       << " time="
+                                       << " "
                                        << "1.20";
-        QTest::newRow("trimmed") << "a[  x  ]" << "[" << "]" << "x";
-        QTest::newRow("end marker missing") << "frame=1 time=1.20" << " time=" << ";" << "";
-        QTest::newRow("end only before start") << "] [x" << "[" << "]" << "";
+        QTest::newRow("trimmed") << "a[  x  ]"
+                                 << "["
+                                 << "]"
+                                 << "x";
+        QTest::newRow("end marker missing") << "frame=1 time=1.20"
+                                            << " time="
+                                            << ";"
+                                            << "";
+        QTest::newRow("end only before start") << "] [x"
+                                               << "["
+                                               << "]"
+                                               << "";
         // A missing start marker used to read from the text's first characters.
-        QTest::newRow("start marker missing") << "Duration: 00:00:05.00, start" << "time="
-                                              << "," << "";
-        QTest::newRow("first occurrences") << "<a><b>" << "<" << ">" << "a";
+        QTest::newRow("start marker missing") << "Duration: 00:00:05.00, start"
+                                              << "time="
+                                              << ","
+                                              << "";
+        QTest::newRow("first occurrences") << "<a><b>"
+                                           << "<"
+                                           << ">"
+                                           << "a";
     }
 
     void textBetween()
@@ -140,13 +156,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("withSlash");
         QTest::addColumn<QString>("withoutSlash");
         QTest::addColumn<QString>("withoutExt");
-        QTest::newRow("empty") << "" << "/" << "" << "";
-        QTest::newRow("folder") << "/a/b/" << "/a/b/" << "/a/b" << "/a/b/";
-        QTest::newRow("file") << "/a.d/clip.avi" << "/a.d/clip.avi/" << "/a.d/clip.avi"
+        QTest::newRow("empty") << ""
+                               << "/"
+                               << ""
+                               << "";
+        QTest::newRow("folder") << "/a/b/"
+                                << "/a/b/"
+                                << "/a/b"
+                                << "/a/b/";
+        QTest::newRow("file") << "/a.d/clip.avi"
+                              << "/a.d/clip.avi/"
+                              << "/a.d/clip.avi"
                               << "/a.d/clip";
-        QTest::newRow("dot only in folder") << "/a.d/clip" << "/a.d/clip/" << "/a.d/clip"
+        QTest::newRow("dot only in folder") << "/a.d/clip"
+                                            << "/a.d/clip/"
+                                            << "/a.d/clip"
                                             << "/a.d/clip";
-        QTest::newRow("two extensions") << "x.tar.gz" << "x.tar.gz/" << "x.tar.gz" << "x.tar";
+        QTest::newRow("two extensions") << "x.tar.gz"
+                                        << "x.tar.gz/"
+                                        << "x.tar.gz"
+                                        << "x.tar";
     }
 
     void paths()
@@ -165,12 +194,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("result");
-        QTest::newRow("free") << QStringList{} << "clip.mp4" << "clip.mp4";
+        QTest::newRow("free") << QStringList{} << "clip.mp4"
+                              << "clip.mp4";
         QTest::newRow("two taken") << QStringList{"clip.mp4", "clip(1).mp4"} << "clip.mp4"
                                    << "clip(2).mp4";
         QTest::newRow("gap is used") << QStringList{"clip.mp4", "clip(2).mp4"} << "clip.mp4"
                                      << "clip(1).mp4";
-        QTest::newRow("no extension") << QStringList{"clip"} << "clip" << "clip(1)";
+        QTest::newRow("no extension") << QStringList{"clip"} << "clip"
+                                      << "clip(1)";
         QTest::newRow("percent stays literal") << QStringList{"100%d.mp3"} << "100%d.mp3"
                                                << "100%d(1).mp3";
         QTest::newRow("a folder takes the name") << QStringList{"dir.avi/"} << "dir.avi"
@@ -242,13 +273,15 @@ private Q_SLOTS:
     {
         const QString digits = RandomDigits(5);
         QCOMPARE(digits.size(), 5);
-        for (const QChar c : digits) QVERIFY(c >= u'0' && c <= u'9');
+        for (const QChar c : digits)
+            QVERIFY(c >= u'0' && c <= u'9');
         QCOMPARE(RandomDigits(0), QString());
         // Re-seeding on every call must not repeat the previous call's digits.
         QVERIFY(RandomDigits(20) != RandomDigits(20));
         // Each digit value turns up: the digits are spread over 0..9.
         const QString many = RandomDigits(2000);
-        for (char d = '0'; d <= '9'; ++d) QVERIFY(many.count(QLatin1Char(d)) > 100);
+        for (char d = '0'; d <= '9'; ++d)
+            QVERIFY(many.count(QLatin1Char(d)) > 100);
     }
 };
 

@@ -15,7 +15,8 @@ class TestLanguageFiles : public QObject {
     {
         static const QRegularExpression pattern(QStringLiteral("%[sd%]"));
         QStringList found;
-        for (auto it = pattern.globalMatch(text); it.hasNext();) found << it.next().captured();
+        for (auto it = pattern.globalMatch(text); it.hasNext();)
+            found << it.next().captured();
         return found;
     }
 
@@ -77,7 +78,8 @@ private Q_SLOTS:
         LoadLanguage(folder() + u'/' + file);
         for (const MsgKey key : {MSG_CONVERT, MSG_ADD_FILES, MSG_NOFILES, MSG_SETTINGS_TITLE,
                                  MSG_ABORTENCODING, MSG_ENTER_PROFILE_NAME})
-            QVERIFY2(Msg(key) != NormalizeLanguageText(MsgDefault(key)), qPrintable(MsgKeyName(key)));
+            QVERIFY2(Msg(key) != NormalizeLanguageText(MsgDefault(key)),
+                     qPrintable(MsgKeyName(key)));
     }
 };
 

@@ -43,14 +43,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("normalized");
-        QTest::newRow("only blanks") << "   \t " << "";
-        QTest::newRow("control characters at the ends") << "\x01\t a b \r\n" << "a b";
-        QTest::newRow("runs of spaces fold") << "a    b  c" << "a b c";
-        QTest::newRow("tab stays") << "a\tb" << "a\tb";
-        QTest::newRow("space after tab stays") << "a\t b" << "a\t b";
-        QTest::newRow("#13 twice") << "one#13#13two" << "one\r\n\r\ntwo";
-        QTest::newRow("#1 and # 13 stay") << "#1 # 13" << "#1 # 13";
-        QTest::newRow("#13 at the end") << "x#13" << "x\r\n";
+        QTest::newRow("only blanks") << "   \t "
+                                     << "";
+        QTest::newRow("control characters at the ends") << "\x01\t a b \r\n"
+                                                        << "a b";
+        QTest::newRow("runs of spaces fold") << "a    b  c"
+                                             << "a b c";
+        QTest::newRow("tab stays") << "a\tb"
+                                   << "a\tb";
+        QTest::newRow("space after tab stays") << "a\t b"
+                                               << "a\t b";
+        QTest::newRow("#13 twice") << "one#13#13two"
+                                   << "one\r\n\r\ntwo";
+        QTest::newRow("#1 and # 13 stay") << "#1 # 13"
+                                          << "#1 # 13";
+        QTest::newRow("#13 at the end") << "x#13"
+                                        << "x\r\n";
         QTest::newRow("non-ASCII kept") << QStringLiteral("Qualit\u00E9  \u00FCber")
                                         << QStringLiteral("Qualit\u00E9 \u00FCber");
     }
@@ -65,15 +73,17 @@ private Q_SLOTS:
     void loadLanguage()
     {
         const QString longValue = u'a' + QString(100, u' ') + QString(3000, u'b');
-        const QString path = languageFile(
-            "test.ini", "[other]\nMSG_EXIT=Not this\n[langres]\n"
-                        "msg_convert=Convertir  maintenant\n"
-                        "MSG_EXIT=   \n"
-                        "MSG_OK=\"  Bien  \"\n"
-                        "not a pair\n"
-                        "MSG_NO_SUCH_KEY=ignored\n"
-                        "MSG_CANCEL=" + longValue.toLatin1() + "\n"
-                        "MSG_CONVERT=second occurrence\n");
+        const QString path = languageFile("test.ini",
+                                          "[other]\nMSG_EXIT=Not this\n[langres]\n"
+                                          "msg_convert=Convertir  maintenant\n"
+                                          "MSG_EXIT=   \n"
+                                          "MSG_OK=\"  Bien  \"\n"
+                                          "not a pair\n"
+                                          "MSG_NO_SUCH_KEY=ignored\n"
+                                          "MSG_CANCEL=" +
+                                              longValue.toLatin1() +
+                                              "\n"
+                                              "MSG_CONVERT=second occurrence\n");
         LoadLanguage(path);
         QCOMPARE(Msg(MSG_CONVERT), QStringLiteral("Convertir maintenant"));
         QCOMPARE(Msg(MSG_EXIT), QString());
@@ -110,8 +120,8 @@ private Q_SLOTS:
 
     void switchingKeepsTextsTheNewFileLacks()
     {
-        const QString french = languageFile(
-            "french.ini", "[LANGRES]\nMSG_CONVERT=Convertir\nMSG_EXIT=Quitter\n");
+        const QString french =
+            languageFile("french.ini", "[LANGRES]\nMSG_CONVERT=Convertir\nMSG_EXIT=Quitter\n");
         const QString partial = languageFile("partial.ini", "[LANGRES]\nMSG_EXIT=Beenden\n");
         LoadLanguage(french);
         LoadLanguage(partial);
@@ -151,7 +161,8 @@ private Q_SLOTS:
         QVERIFY(!entries[0].checked);
         QCOMPARE(entries[1].caption, QStringLiteral("FRENCH"));
         QVERIFY(entries[1].checked);
-        for (const auto& entry : LanguageMenuEntries(folder, "klingon.ini")) QVERIFY(!entry.checked);
+        for (const auto& entry : LanguageMenuEntries(folder, "klingon.ini"))
+            QVERIFY(!entry.checked);
         QCOMPARE(LanguageFileForCaption("F&RENCH"), QStringLiteral("FRENCH.ini"));
     }
 };

@@ -64,21 +64,48 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("reads");
-        QTest::newRow("Priority hex") << "Priority" << "0x2" << "2";
-        QTest::newRow("Priority dollar hex") << "Priority" << "$3" << "3";
-        QTest::newRow("Priority not a number") << "Priority" << "abc" << "1";
-        QTest::newRow("Priority out of the list") << "Priority" << "7" << "7";
-        QTest::newRow("Priority low byte") << "Priority" << "258" << "2";
-        QTest::newRow("ShutdownFlag negative") << "ShutdownFlag" << "-1" << "255";
-        QTest::newRow("truth yes") << "UseDirectShow" << "yes" << "0";
-        QTest::newRow("truth 2") << "UseDirectShow" << "2" << "1";
-        QTest::newRow("truth -1") << "DeleteFileAfterProcessing" << "-1" << "1";
-        QTest::newRow("integer hex") << "MP4MenuIndex" << "0x10" << "16";
-        QTest::newRow("integer 0x alone") << "MP4MenuIndex" << "0x" << "0";
-        QTest::newRow("text in quotes") << "LanguageFile" << "  'FRENCH.ini'  " << "FRENCH.ini";
-        QTest::newRow("text with odd characters")
-            << "LastOutputOpenDir" << "/media/$HOME/`x` -a;b \"q\"" << "/media/$HOME/`x` -a;b \"q\"";
-        QTest::newRow("empty text") << "LastInputOpenDir" << "" << "";
+        QTest::newRow("Priority hex") << "Priority"
+                                      << "0x2"
+                                      << "2";
+        QTest::newRow("Priority dollar hex") << "Priority"
+                                             << "$3"
+                                             << "3";
+        QTest::newRow("Priority not a number") << "Priority"
+                                               << "abc"
+                                               << "1";
+        QTest::newRow("Priority out of the list") << "Priority"
+                                                  << "7"
+                                                  << "7";
+        QTest::newRow("Priority low byte") << "Priority"
+                                           << "258"
+                                           << "2";
+        QTest::newRow("ShutdownFlag negative") << "ShutdownFlag"
+                                               << "-1"
+                                               << "255";
+        QTest::newRow("truth yes") << "UseDirectShow"
+                                   << "yes"
+                                   << "0";
+        QTest::newRow("truth 2") << "UseDirectShow"
+                                 << "2"
+                                 << "1";
+        QTest::newRow("truth -1") << "DeleteFileAfterProcessing"
+                                  << "-1"
+                                  << "1";
+        QTest::newRow("integer hex") << "MP4MenuIndex"
+                                     << "0x10"
+                                     << "16";
+        QTest::newRow("integer 0x alone") << "MP4MenuIndex"
+                                          << "0x"
+                                          << "0";
+        QTest::newRow("text in quotes") << "LanguageFile"
+                                        << "  'FRENCH.ini'  "
+                                        << "FRENCH.ini";
+        QTest::newRow("text with odd characters") << "LastOutputOpenDir"
+                                                  << "/media/$HOME/`x` -a;b \"q\""
+                                                  << "/media/$HOME/`x` -a;b \"q\"";
+        QTest::newRow("empty text") << "LastInputOpenDir"
+                                    << ""
+                                    << "";
     }
 
     void valueForms()
@@ -97,7 +124,8 @@ private Q_SLOTS:
 
     void saveKeepsOtherKeysAndSections()
     {
-        writeFile("[Custom]\na=1\n[System]\nMP4MenuIndex=3\nMine=keep\nPriority=2\n\n[Form]\nx=5\n");
+        writeFile(
+            "[Custom]\na=1\n[System]\nMP4MenuIndex=3\nMine=keep\nPriority=2\n\n[Form]\nx=5\n");
         TGlobalVars vars = defaults();
         QVERIFY(LoadSettings(vars, settingsPath()));
         QCOMPARE(vars.MP4MenuIndex, 3);
@@ -148,7 +176,8 @@ private Q_SLOTS:
         QTest::newRow("fits") << QRect(10, 20, 800, 600) << QRect(10, 20, 800, 600);
         QTest::newRow("past the right edge") << QRect(1500, 0, 800, 600) << QRect(224, 0, 800, 600);
         QTest::newRow("past the bottom") << QRect(0, 700, 800, 600) << QRect(0, 168, 800, 600);
-        QTest::newRow("wider than the screen") << QRect(-50, 0, 2000, 600) << QRect(0, 0, 1024, 600);
+        QTest::newRow("wider than the screen")
+            << QRect(-50, 0, 2000, 600) << QRect(0, 0, 1024, 600);
         QTest::newRow("left of the screen") << QRect(-30, -40, 300, 200) << QRect(0, 0, 300, 200);
     }
 
@@ -166,7 +195,8 @@ private Q_SLOTS:
         QCOMPARE(missing.bounds, QRect(1, 2, 3, 4));
         QVERIFY(!missing.maximized);
         WriteWindowPlacement(file, "Form", {QRect(10, 20, 640, 480), true});
-        QCOMPARE(readFile(), QByteArray("[Form]\nx=10\ny=20\nheight=480\nwidth=640\nmaximized=1\n"));
+        QCOMPARE(readFile(),
+                 QByteArray("[Form]\nx=10\ny=20\nheight=480\nwidth=640\nmaximized=1\n"));
         const WindowPlacement read = ReadWindowPlacement(IniFile(settingsPath()), "form", QRect());
         QCOMPARE(read.bounds, QRect(10, 20, 640, 480));
         QVERIFY(read.maximized);

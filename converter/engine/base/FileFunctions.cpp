@@ -35,10 +35,7 @@ QString ExtractFileExt(const QString& path)
     return dot >= fileNameStart(path) ? path.mid(dot) : QString();
 }
 
-QString PathWithoutExt(const QString& path)
-{
-    return path.chopped(ExtractFileExt(path).size());
-}
+QString PathWithoutExt(const QString& path) { return path.chopped(ExtractFileExt(path).size()); }
 
 std::optional<QString> UniqueOutputName(const QString& name, const QString& folder)
 {
@@ -59,10 +56,7 @@ qint64 FileSizeOf(const QString& path)
     return info.isFile() ? info.size() : -1;
 }
 
-bool DeleteIfEmpty(const QString& path)
-{
-    return FileSizeOf(path) == 0 && QFile::remove(path);
-}
+bool DeleteIfEmpty(const QString& path) { return FileSizeOf(path) == 0 && QFile::remove(path); }
 
 QString FindFileNoCase(const QString& folder, const QString& name)
 {

@@ -40,8 +40,7 @@ QString decode(const QByteArray& bytes)
 
 bool hasWriteBit(const QFileInfo& info)
 {
-    return info.permissions() &
-           (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
+    return info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
 }
 
 }  // namespace
@@ -66,8 +65,7 @@ std::optional<qint32> ParseIniInteger(const QString& text)
     if (digits.startsWith(u'$')) {
         base = 16;
         digits = digits.mid(1);
-    } else if (digits.size() > 2 &&
-               (digits.startsWith(u"0x") || digits.startsWith(u"0X"))) {
+    } else if (digits.size() > 2 && (digits.startsWith(u"0x") || digits.startsWith(u"0X"))) {
         base = 16;
         digits = digits.mid(2);
     }
@@ -127,7 +125,8 @@ std::optional<IniFile::Span> IniFile::findSection(const QString& section) const
             sectionName(m_lines[i]).compare(section, Qt::CaseInsensitive) != 0)
             continue;
         Span span{i, i + 1};
-        while (span.end < m_lines.size() && !isSectionHeader(m_lines[span.end])) ++span.end;
+        while (span.end < m_lines.size() && !isSectionHeader(m_lines[span.end]))
+            ++span.end;
         return span;
     }
     return std::nullopt;
@@ -201,7 +200,8 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         lines[line] = old.left(old.indexOf(u'=')).trimmed() + u'=' + value;
     } else {
         qsizetype insertAt = span->end;
-        while (insertAt > span->header + 1 && lines[insertAt - 1].trimmed().isEmpty()) --insertAt;
+        while (insertAt > span->header + 1 && lines[insertAt - 1].trimmed().isEmpty())
+            --insertAt;
         lines.insert(insertAt, key + u'=' + value);
     }
     save(lines);
@@ -226,7 +226,8 @@ void IniFile::save(const QStringList& lines) const
     if (info.exists() && (!info.isFile() || !info.isWritable() || !hasWriteBit(info)))
         throw IniWriteError(m_path);
     QByteArray bytes = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-    for (const QString& line : lines) bytes += (line + m_lineEnd).toUtf8();
+    for (const QString& line : lines)
+        bytes += (line + m_lineEnd).toUtf8();
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw IniWriteError(m_path);

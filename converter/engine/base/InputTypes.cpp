@@ -26,7 +26,8 @@ void LoadInputTypes(TGlobalVars& vars, const QString& typeFilePath)
 QString BuildOpenFilter(const QList<NameValue>& inputFileTypes, const QString& allFilesCaption)
 {
     QString filter;
-    for (const auto& [name, patterns] : inputFileTypes) filter += name + u'|' + patterns + u'|';
+    for (const auto& [name, patterns] : inputFileTypes)
+        filter += name + u'|' + patterns + u'|';
     return filter + allFilesCaption + u"|*.*";
 }
 

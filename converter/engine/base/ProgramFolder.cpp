@@ -49,10 +49,10 @@ QString SeedProgramFolder(const QString& dataFolder, const QString& userFolder)
     return QStringLiteral("Cannot copy the program data from %1 to %2.").arg(dataFolder, folder);
 }
 
-ProgramFolderChoice ResolveProgramFolder(const QString& executableFolder,
-                                         const QString& userFolder)
+ProgramFolderChoice ResolveProgramFolder(const QString& executableFolder, const QString& userFolder)
 {
-    if (QFileInfo(executableFolder).isWritable()) return {AddTrailingBackslash(executableFolder), {}};
+    if (QFileInfo(executableFolder).isWritable())
+        return {AddTrailingBackslash(executableFolder), {}};
     if (QFileInfo::exists(userFolder)) return {AddTrailingBackslash(userFolder), {}};
     return {AddTrailingBackslash(userFolder), SeedProgramFolder(executableFolder, userFolder)};
 }

@@ -41,6 +41,7 @@ QString RandomDigits(int count)
     std::uniform_int_distribution<int> digit(0, 9);
     QString result;
     result.reserve(qMax(count, 0));
-    for (int i = 0; i < count; ++i) result.append(QChar(u'0' + digit(generator)));
+    for (int i = 0; i < count; ++i)
+        result.append(QChar(u'0' + digit(generator)));
     return result;
 }

@@ -25,7 +25,8 @@ bool onlyTimeCharacters(const QString& text)
 qint64 clockMs(const QStringList& fields)
 {
     qint64 ms = 0;
-    for (const QString& field : fields) ms = ms * 60 + number(field);
+    for (const QString& field : fields)
+        ms = ms * 60 + number(field);
     return ms * 1000;
 }
 

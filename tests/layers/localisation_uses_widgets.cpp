@@ -1,0 +1,4 @@
+// Localisation is QtCore only: widgets are out of its reach.
+#include <QWidget>
+
+int probe() { return QWidget().width(); }
