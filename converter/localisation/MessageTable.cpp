@@ -72,3 +72,24 @@ QString NormalizeLanguageText(const QString& text)
         if (text[i] != u' ' || folded.isEmpty() || folded.back() != u' ') folded.append(text[i]);
     return folded.replace(QStringLiteral("#13"), QStringLiteral("\r\n"));
 }
+
+QString FormatText(const QString& pattern, const QStringList& args)
+{
+    QString result;
+    result.reserve(pattern.size());
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        const QChar spec = i + 1 < pattern.size() ? pattern[i + 1] : QChar();
+        if (c != u'%' || (spec != u's' && spec != u'd' && spec != u'%')) {
+            result.append(c);
+            continue;
+        }
+        if (spec == u'%')
+            result.append(u'%');
+        else if (next < args.size())
+            result.append(args[next++]);
+        ++i;
+    }
+    return result;
+}

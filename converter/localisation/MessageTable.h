@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Keys of the process-wide message table, in table order.
 enum MsgKey : int {
@@ -30,3 +31,18 @@ void LoadLanguage(const QString& path);
 // Trims control characters and blanks at both ends, folds runs of spaces
 // into one, and turns each "#13" into a line break (CR LF).
 QString NormalizeLanguageText(const QString& text);
+
+// Fills each %s and %d with the next argument and turns %% into %, as the
+// texts' placeholders expect. Arguments go in as they are and are never read
+// as patterns themselves; a missing argument leaves its place empty.
+QString FormatText(const QString& pattern, const QStringList& args);
+
+inline QString ToArgument(const QString& text) { return text; }
+inline QString ToArgument(qint64 number) { return QString::number(number); }
+
+// The current text of a key with its placeholders filled.
+template <class... Args>
+QString MsgFormat(MsgKey key, const Args&... args)
+{
+    return FormatText(Msg(key), QStringList{ToArgument(args)...});
+}

@@ -70,6 +70,33 @@ private Q_SLOTS:
         QCOMPARE(NormalizeLanguageText(text), normalized);
     }
 
+    void formatText_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("tray hint")
+            << "%s: %d%%" << QStringList{"clip.avi", "42"} << "clip.avi: 42%";
+        QTest::newRow("arguments are not patterns")
+            << "File \"%s\"" << QStringList{"100%s %d.avi"} << "File \"100%s %d.avi\"";
+        QTest::newRow("missing argument") << "%d of %d" << QStringList{"1"} << "1 of ";
+        QTest::newRow("other specifiers stay") << "%x %5 %" << QStringList{"a"} << "%x %5 %";
+    }
+
+    void formatText()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, args);
+        QFETCH(QString, result);
+        QCOMPARE(FormatText(pattern, args), result);
+    }
+
+    void msgFormatFillsTheCurrentText()
+    {
+        QCOMPARE(MsgFormat(MSG_ID_WORKING, 2, 5, "a.avi"),
+                 QStringLiteral("Working on file 2 of 5: a.avi"));
+    }
+
     void loadLanguage()
     {
         const QString longValue = u'a' + QString(100, u' ') + QString(3000, u'b');

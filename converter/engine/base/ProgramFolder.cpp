@@ -3,6 +3,7 @@
 #include "BuildConstants.h"
 #include "FileFunctions.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -61,6 +62,14 @@ QString UserProgramFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/clipforge");
+}
+
+ProgramFolderChoice InitProgramFolder()
+{
+    const ProgramFolderChoice choice =
+        ResolveProgramFolder(QCoreApplication::applicationDirPath(), UserProgramFolder());
+    SetProgramFolder(choice.folder);
+    return choice;
 }
 
 const QString& ProgramFolder() { return g_programFolder; }

@@ -22,6 +22,10 @@ QString SeedProgramFolder(const QString& dataFolder, const QString& userFolder);
 // The per-user folder used when the executable's folder is read-only.
 QString UserProgramFolder();
 
+// Resolves the program folder from where this process's executable lies and
+// makes it the program folder of the process.
+ProgramFolderChoice InitProgramFolder();
+
 // The program folder of this process, set once at start-up.
 const QString& ProgramFolder();
 void SetProgramFolder(const QString& folder);

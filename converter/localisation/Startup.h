@@ -1,0 +1,19 @@
+#pragma once
+
+#include "globals.h"
+
+#include <QString>
+
+// The start-up steps that need no window, in the order the main window runs
+// them around its own.
+
+// Defaults into the state, then the settings file (written when missing).
+// True on the first start, when the main window centres itself. Throws
+// IniWriteError when the first settings file cannot be written.
+bool LoadStartupSettings(TGlobalVars& vars, const QString& programFolder,
+                         const QString& documentsDir);
+
+// Loads the state's language file and re-reads its type file, at start-up and
+// after each change of language. Returns the message for a missing type file
+// (the program cannot go on without it), or "" when all is well.
+QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder);

@@ -1,0 +1,100 @@
+#include "FileFunctions.h"
+#include "LanguageChoice.h"
+#include "MessageTable.h"
+#include "Startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Start-up of the converter's state on a program folder holding the shipped
+// language and type files.
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_program;
+
+    QString langFolder() const { return LanguageFolder(m_program.path()); }
+
+    void writeSettings(const QByteArray& content)
+    {
+        QFile f(m_program.filePath("info.ini"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetMessageTable();
+        QDir(m_program.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(langFolder()));
+        const QDir shipped(CLIPFORGE_SOURCE_DIR "/data/skin/kelp/lang");
+        for (const QString& file : shipped.entryList(QDir::Files))
+            QVERIFY(QFile::copy(shipped.filePath(file), langFolder() + u'/' + file));
+    }
+
+    void firstStartThenLaterStart()
+    {
+        TGlobalVars vars;
+        QVERIFY(LoadStartupSettings(vars, m_program.path(), "/home/u/Documents"));
+        QCOMPARE(vars.OutputFormat, quint8(ofAVI));
+        QCOMPARE(vars.EncoderPath, QStringLiteral("avcore.dll"));
+        QCOMPARE(vars.LastOutputOpenDir, QStringLiteral("/home/u/Documents"));
+        QVERIFY(QFile::exists(m_program.filePath("info.ini")));
+        QCOMPARE(ApplyLanguage(vars, m_program.path()), QString());
+        QCOMPARE(Msg(MSG_CONVERT), QStringLiteral("Convert"));
+        QVERIFY(!vars.InputFileTypes.isEmpty());
+
+        TGlobalVars later;
+        QVERIFY(!LoadStartupSettings(later, m_program.path(), "/elsewhere"));
+        QCOMPARE(later.OutputFormat, quint8(ofMP4));
+        QCOMPARE(later.LastOutputOpenDir, QStringLiteral("/home/u/Documents"));
+    }
+
+    void storedLanguageIsLoadedWithoutCase()
+    {
+        writeSettings("[System]\nLanguageFile=FRENCH.ini\n");
+        TGlobalVars vars;
+        LoadStartupSettings(vars, m_program.path(), QString());
+        QCOMPARE(ApplyLanguage(vars, m_program.path()), QString());
+        QCOMPARE(vars.LanguageFile, QStringLiteral("FRENCH.ini"));
+        QVERIFY(Msg(MSG_CONVERT) != QStringLiteral("Convert"));
+        TGlobalVars english;
+        english.LanguageFile = "english.ini";
+        ApplyLanguage(english, m_program.path());
+        // Same patterns, French captions.
+        QCOMPARE(vars.InputFileTypes.size(), english.InputFileTypes.size());
+        QVERIFY(vars.InputFileTypes[0].first != english.InputFileTypes[0].first);
+        QCOMPARE(vars.InputFileTypes[0].second, english.InputFileTypes[0].second);
+    }
+
+    void missingTypeFileIsReportedWithItsPath()
+    {
+        QFile f(langFolder() + "/klingon.ini");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[LANGRES]\nMSG_CONVERT=Qagh\n");
+        f.close();
+        TGlobalVars vars;
+        vars.LanguageFile = "klingon.ini";
+        const QString expectedPath = langFolder() + "/type_klingon.dat";
+        QCOMPARE(ApplyLanguage(vars, m_program.path()),
+                 "Cannot find \"" + expectedPath +
+                     "\".\r\n\r\nPlease re-install this program and try again.");
+        QCOMPARE(Msg(MSG_CONVERT), QStringLiteral("Qagh"));
+    }
+
+    void missingLanguageFileKeepsEnglish()
+    {
+        QVERIFY(QFile::remove(langFolder() + "/italian.ini"));
+        TGlobalVars vars;
+        vars.LanguageFile = "italian.ini";
+        QCOMPARE(ApplyLanguage(vars, m_program.path()), QString());
+        QCOMPARE(Msg(MSG_CONVERT), QStringLiteral("Convert"));
+        QVERIFY(!vars.InputFileTypes.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_Startup.moc"
