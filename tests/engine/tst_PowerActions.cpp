@@ -1,0 +1,275 @@
+#include "PowerActions.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+const QString LogindService = "org.freedesktop.login1";
+const QString ManagerPath = "/org/freedesktop/login1";
+const QString SessionFolder = "/org/freedesktop/login1/session/";
+const QString MockInterface = "org.freedesktop.DBus.Mock";
+constexpr int StartTimeoutMs = 30000;
+
+QString CallText(const QString& method, const QVariantList& arguments)
+{
+    QStringList texts;
+    for (const QVariant& argument : arguments)
+        texts << argument.toString();
+    return method + "(" + texts.join(", ") + ")";
+}
+
+}  // namespace
+
+// ShutdownSystem against a mock logind (python3-dbusmock) on a bus of the
+// test's own, so it runs without logind, without a session bus and as root.
+class TestPowerActions : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QProcess m_bus;
+    QProcess m_logind;
+    QString m_address;
+    QString m_python;
+    const QString m_control = "tst-power-actions-control";
+
+    static QString pythonWithDbusmock()
+    {
+        QStringList candidates = {"/usr/bin/python3"};
+        const QString onPath = QStandardPaths::findExecutable("python3");
+        if (!onPath.isEmpty()) candidates << onPath;
+        for (const QString& python : std::as_const(candidates)) {
+            QProcess probe;
+            probe.start(python, {"-c", "import dbusmock"});
+            if (probe.waitForFinished(StartTimeoutMs) &&
+                probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+                return python;
+        }
+        return {};
+    }
+
+    QDBusMessage mockCall(const QString& path, const QString& method,
+                          const QVariantList& arguments = {}) const
+    {
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(LogindService, path, MockInterface, method);
+        message.setArguments(arguments);
+        return QDBusConnection(m_control).call(message, QDBus::Block, StartTimeoutMs);
+    }
+
+    // The calls the mock logged on an object since the last ClearCalls.
+    QStringList loggedCalls(const QString& path) const
+    {
+        const QDBusMessage reply = mockCall(path, "GetCalls");
+        if (reply.type() != QDBusMessage::ReplyMessage) return {"GetCalls failed"};
+        const QDBusArgument log = reply.arguments().value(0).value<QDBusArgument>();
+        QStringList calls;
+        log.beginArray();
+        while (!log.atEnd()) {
+            qulonglong time = 0;
+            QString method;
+            QVariantList arguments;
+            log.beginStructure();
+            log >> time >> method >> arguments;
+            log.endStructure();
+            calls << CallText(method, arguments);
+        }
+        log.endArray();
+        return calls;
+    }
+
+    void addMethod(const QString& name, const QString& inSignature, const QString& outSignature,
+                   const QString& code) const
+    {
+        const QDBusMessage reply =
+            mockCall(ManagerPath, "AddMethod", {QString(), name, inSignature, outSignature, code});
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_python = pythonWithDbusmock();
+        if (m_python.isEmpty()) return;  // only the unreachable-bus test can run
+
+        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+        QVERIFY2(!daemon.isEmpty(), "dbus-daemon is not installed");
+        const QString socket = m_dir.filePath("system_bus_socket");
+        QFile config(m_dir.filePath("bus.conf"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(
+            QStringLiteral(
+                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                "<busconfig>\n"
+                "  <listen>unix:path=%1</listen>\n"
+                "  <auth>EXTERNAL</auth>\n"
+                "  <policy context=\"default\">\n"
+                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                "    <allow eavesdrop=\"true\"/>\n"
+                "    <allow own=\"*\"/>\n"
+                "  </policy>\n"
+                "</busconfig>\n")
+                .arg(socket)
+                .toUtf8());
+        config.close();
+
+        m_bus.start(daemon, {"--config-file=" + config.fileName(), "--nofork", "--nopidfile",
+                             "--print-address"});
+        QVERIFY2(m_bus.waitForStarted(StartTimeoutMs), qPrintable(m_bus.errorString()));
+        // The address is printed once the bus listens.
+        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine() || m_bus.state() == QProcess::NotRunning,
+                                 StartTimeoutMs);
+        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        QVERIFY2(!m_address.isEmpty(), m_bus.readAllStandardError().constData());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", m_address);
+        m_logind.setProcessEnvironment(environment);
+        m_logind.start(m_python, {"-m", "dbusmock", "--system", "--template", "logind"});
+        QVERIFY2(m_logind.waitForStarted(StartTimeoutMs), qPrintable(m_logind.errorString()));
+
+        const QDBusConnection control = QDBusConnection::connectToBus(m_address, m_control);
+        QVERIFY2(control.isConnected(), qPrintable(control.lastError().message()));
+        QTRY_VERIFY_WITH_TIMEOUT(control.interface()->isServiceRegistered(LogindService) ||
+                                     m_logind.state() == QProcess::NotRunning,
+                                 StartTimeoutMs);
+        QVERIFY2(control.interface()->isServiceRegistered(LogindService),
+                 m_logind.readAllStandardError().constData());
+
+        for (const QString& session : QStringList{"c7", "c9"})
+            QCOMPARE(mockCall(ManagerPath, "AddSession",
+                              {session, QString("seat0"), 1000u, QString("corin"), true})
+                         .type(),
+                     QDBusMessage::ReplyMessage);
+    }
+
+    void cleanupTestCase()
+    {
+        QDBusConnection::disconnectFromBus(m_control);
+        for (QProcess* process : {&m_logind, &m_bus}) {
+            if (process->state() == QProcess::NotRunning) continue;
+            process->kill();
+            process->waitForFinished(StartTimeoutMs);
+        }
+    }
+
+    void reachesLogind_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<bool>("pidInSession");
+        QTest::addColumn<QString>("xdgSessionId");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QStringList>("managerCalls");
+        QTest::addColumn<QStringList>("terminated");
+
+        const QString byPid = QString("GetSessionByPID(%1)").arg(::getpid());
+        QTest::newRow("1 powers off")
+            << 1 << true << ""
+            << "" << true << QStringList{"PowerOff(false)"} << QStringList{};
+        QTest::newRow("2 ends the own session")
+            << 2 << true << "c9"
+            << "" << true << QStringList{byPid} << QStringList{"c7"};
+        QTest::newRow("2 finds the session by XDG_SESSION_ID")
+            << 2 << false << "c9"
+            << "" << true << QStringList{byPid, "GetSession(c9)"} << QStringList{"c9"};
+        QTest::newRow("2 outside any session")
+            << 2 << false << ""
+            << "" << false << QStringList{byPid} << QStringList{};
+        QTest::newRow("3 reboots") << 3 << true << ""
+                                   << "" << true << QStringList{"Reboot(false)"} << QStringList{};
+        QTest::newRow("4 hibernates")
+            << 4 << true << ""
+            << "" << true << QStringList{"Hibernate(false)"} << QStringList{};
+        QTest::newRow("5 suspends") << 5 << true << ""
+                                    << "" << true << QStringList{"Suspend(false)"} << QStringList{};
+        QTest::newRow("refused") << 1 << true << ""
+                                 << "PowerOff" << false << QStringList{"PowerOff(false)"}
+                                 << QStringList{};
+        QTest::newRow("0 leaves the system alone") << 0 << true << ""
+                                                   << "" << true << QStringList{} << QStringList{};
+        QTest::newRow("6 is unknown") << 6 << true << ""
+                                      << "" << false << QStringList{} << QStringList{};
+        QTest::newRow("-1 is unknown") << -1 << true << ""
+                                       << "" << false << QStringList{} << QStringList{};
+    }
+
+    void reachesLogind()
+    {
+        if (m_python.isEmpty()) QSKIP("python3-dbusmock is not installed");
+        QFETCH(int, action);
+        QFETCH(bool, pidInSession);
+        QFETCH(QString, xdgSessionId);
+        QFETCH(QString, refused);
+        QFETCH(bool, accepted);
+        QFETCH(QStringList, managerCalls);
+        QFETCH(QStringList, terminated);
+
+        // Only this process's PID has a session, and only when the row says so.
+        QString sessionByPid = QString(
+                                   "if args[0] != %1:\n"
+                                   "    raise dbus.exceptions.DBusException('no session', "
+                                   "name='org.freedesktop.login1.NoSessionForPID')\n"
+                                   "ret = '%2c7'\n")
+                                   .arg(::getpid())
+                                   .arg(SessionFolder);
+        if (!pidInSession) sessionByPid.replace(" != ", " == ");
+        addMethod("GetSessionByPID", "u", "o", sessionByPid);
+        if (!refused.isEmpty())
+            addMethod(refused, "b", "",
+                      "raise dbus.exceptions.DBusException('denied', "
+                      "name='org.freedesktop.DBus.Error.AccessDenied')");
+        for (const QString& path :
+             QStringList{ManagerPath, SessionFolder + "c7", SessionFolder + "c9"})
+            QCOMPARE(mockCall(path, "ClearCalls").type(), QDBusMessage::ReplyMessage);
+        if (xdgSessionId.isEmpty())
+            qunsetenv("XDG_SESSION_ID");
+        else
+            qputenv("XDG_SESSION_ID", xdgSessionId.toUtf8());
+
+        const bool result = ShutdownSystem(action);
+
+        qunsetenv("XDG_SESSION_ID");
+        if (!refused.isEmpty()) addMethod(refused, "b", "", "");
+        QCOMPARE(loggedCalls(ManagerPath), managerCalls);
+        QStringList ended;
+        for (const QString& session : QStringList{"c7", "c9"}) {
+            const QStringList sessionCalls = loggedCalls(SessionFolder + session);
+            if (sessionCalls == QStringList{"Terminate()"})
+                ended << session;
+            else
+                QCOMPARE(sessionCalls, QStringList{});
+        }
+        QCOMPARE(ended, terminated);
+        QCOMPARE(result, accepted);
+    }
+
+    void unreachableBus()
+    {
+        const QByteArray saved = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + m_dir.filePath("no-bus").toUtf8());
+        QList<int> accepted;
+        for (int action = 1; action <= 5; ++action)
+            if (ShutdownSystem(action)) accepted << action;
+        if (saved.isEmpty())
+            qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        else
+            qputenv("DBUS_SYSTEM_BUS_ADDRESS", saved);
+        QCOMPARE(accepted, QList<int>{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPowerActions)
+#include "tst_PowerActions.moc"
