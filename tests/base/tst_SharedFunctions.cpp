@@ -36,6 +36,7 @@ private Q_SLOTS:
         QTest::newRow("two dots") << "1.2.3" << qint64(-1);
         QTest::newRow("blank") << "1 :30" << qint64(-1);
         QTest::newRow("other digits") << QStringLiteral("\u0661") << qint64(-1);
+        QTest::newRow("too long to hold") << "9223372036854775:00:00" << qint64(-1);
     }
 
     void timeTextToMs()
@@ -72,6 +73,7 @@ private Q_SLOTS:
         QTest::newRow("rounded") << "00:00:00.0005" << qint64(1);
         QTest::newRow("bad part counts 0") << "xx:01:00.00" << qint64(60000);
         QTest::newRow("bad seconds count 0") << "00:01:zz" << qint64(60000);
+        QTest::newRow("absurd hours saturate") << "9223372036854775807:00:00" << qint64(9.2e18);
     }
 
     void encoderTimeToMs()

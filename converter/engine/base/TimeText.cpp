@@ -2,7 +2,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -21,13 +23,17 @@ bool onlyTimeCharacters(const QString& text)
     return true;
 }
 
-// [h, m, s] from colon fields, the last field being seconds.
-qint64 clockMs(const QStringList& fields)
+// Milliseconds of [[h:]m:]s fields, or nothing when the total does not fit.
+std::optional<qint64> clockMs(const QStringList& fields)
 {
-    qint64 ms = 0;
+    qint64 seconds = 0;
     for (const QString& field : fields)
-        ms = ms * 60 + number(field);
-    return ms * 1000;
+        if (__builtin_mul_overflow(seconds, 60, &seconds) ||
+            __builtin_add_overflow(seconds, number(field), &seconds))
+            return std::nullopt;
+    qint64 ms = 0;
+    if (__builtin_mul_overflow(seconds, 1000, &ms)) return std::nullopt;
+    return ms;
 }
 
 }  // namespace
@@ -38,12 +44,13 @@ qint64 TimeTextToMs(const QString& text)
     const qsizetype colons = text.count(u':');
     const qsizetype dots = text.count(u'.');
     if (colons > 2 || dots > 1) return -1;
-    if (dots == 1) {
-        const qsizetype dot = text.indexOf(u'.');
-        if (dot < text.lastIndexOf(u':')) return -1;
-        return clockMs(text.left(dot).split(u':')) + number(text.mid(dot + 1));
-    }
-    return clockMs(text.split(u':'));
+    const qsizetype dot = text.indexOf(u'.');
+    if (dots == 1 && dot < text.lastIndexOf(u':')) return -1;
+    const auto whole = clockMs(text.left(dots == 1 ? dot : text.size()).split(u':'));
+    qint64 ms = 0;
+    if (!whole || __builtin_add_overflow(*whole, dots == 1 ? number(text.mid(dot + 1)) : 0, &ms))
+        return -1;
+    return ms;
 }
 
 QString MsToTimeText(qint64 ms)
@@ -62,5 +69,10 @@ qint64 EncoderTimeToMs(const QString& text)
         seconds = fields[2].toDouble(&ok);
         if (!ok) seconds = 0;
     }
-    return integerAt(0) * 3600000 + integerAt(1) * 60000 + std::llround(seconds * 1000);
+    // Worked in double so that absurd values saturate instead of overflowing.
+    const double ms = std::round(double(integerAt(0)) * 3600000.0 + double(integerAt(1)) * 60000.0 +
+                                 seconds * 1000.0);
+    constexpr double limit = 9.2e18;
+    if (!std::isfinite(ms)) return 0;
+    return qint64(std::clamp(ms, -limit, limit));
 }
