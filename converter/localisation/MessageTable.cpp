@@ -80,12 +80,12 @@ QString FormatText(const QString& pattern, const QStringList& args)
     qsizetype next = 0;
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const QChar c = pattern[i];
-        const QChar spec = i + 1 < pattern.size() ? pattern[i + 1] : QChar();
-        if (c != u'%' || (spec != u's' && spec != u'd' && spec != u'%')) {
+        const QChar conversion = i + 1 < pattern.size() ? pattern[i + 1] : QChar();
+        if (c != u'%' || (conversion != u's' && conversion != u'd' && conversion != u'%')) {
             result.append(c);
             continue;
         }
-        if (spec == u'%')
+        if (conversion == u'%')
             result.append(u'%');
         else if (next < args.size())
             result.append(args[next++]);
