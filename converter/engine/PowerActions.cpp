@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <iterator>
 #include <optional>
 
 #include <unistd.h>
@@ -26,20 +27,19 @@ constexpr int CallTimeoutMs = 5000;
 enum class Target { Program, Manager, OwnSession };
 
 struct PowerAction {
-    int action;
     Target target;
     const char* method;
 };
 
-// In the order of the Settings list, its captions beside them. 2 is "Log off":
-// it ends the session, never the machine.
+// Indexed by the action, in the order of the Settings list, its captions
+// beside them. 2 is "Log off": it ends the session, never the machine.
 constexpr PowerAction PowerActions[] = {
-    {0, Target::Program, nullptr},         // MSG_CLOSE_APP
-    {1, Target::Manager, "PowerOff"},      // MSG_SHUTDOWN
-    {2, Target::OwnSession, "Terminate"},  // MSG_LOGOFF
-    {3, Target::Manager, "Reboot"},        // MSG_RESTART
-    {4, Target::Manager, "Hibernate"},     // MSG_HIBERNATE
-    {5, Target::Manager, "Suspend"},       // MSG_SUSPEMD
+    {Target::Program, nullptr},         // MSG_CLOSE_APP
+    {Target::Manager, "PowerOff"},      // MSG_SHUTDOWN
+    {Target::OwnSession, "Terminate"},  // MSG_LOGOFF
+    {Target::Manager, "Reboot"},        // MSG_RESTART
+    {Target::Manager, "Hibernate"},     // MSG_HIBERNATE
+    {Target::Manager, "Suspend"},       // MSG_SUSPEMD
 };
 
 // A connection of its own, opened for the call and closed after it: the shared
@@ -105,24 +105,22 @@ QString OwnSessionPath(SystemBus& bus)
 
 bool ShutdownSystem(int action)
 {
-    for (const PowerAction& entry : PowerActions) {
-        if (entry.action != action) continue;
-        const QString method = QString::fromLatin1(entry.method);
-        switch (entry.target) {
-            case Target::Program:
-                QCoreApplication::quit();
-                return true;
-            case Target::Manager: {
-                SystemBus bus;
-                // interactive = false: no password prompt at an unattended batch end.
-                return bus.call(ManagerPath, ManagerInterface, method, {false}).has_value();
-            }
-            case Target::OwnSession: {
-                SystemBus bus;
-                const QString session = OwnSessionPath(bus);
-                return !session.isEmpty() &&
-                       bus.call(session, SessionInterface, method).has_value();
-            }
+    if (action < 0 || action >= int(std::size(PowerActions))) return false;
+    const PowerAction& entry = PowerActions[action];
+    const QString method = QString::fromLatin1(entry.method);
+    switch (entry.target) {
+        case Target::Program:
+            QCoreApplication::quit();
+            return true;
+        case Target::Manager: {
+            SystemBus bus;
+            // interactive = false: no password prompt at an unattended batch end.
+            return bus.call(ManagerPath, ManagerInterface, method, {false}).has_value();
+        }
+        case Target::OwnSession: {
+            SystemBus bus;
+            const QString session = OwnSessionPath(bus);
+            return !session.isEmpty() && bus.call(session, SessionInterface, method).has_value();
         }
     }
     return false;

@@ -1,10 +1,9 @@
 #include "Startup.h"
 
-#include "BuildConstants.h"
-#include "FileFunctions.h"
 #include "InputTypes.h"
 #include "LanguageChoice.h"
 #include "MessageTable.h"
+#include "ProgramFolder.h"
 #include "Settings.h"
 
 #include <QFileInfo>
@@ -13,8 +12,7 @@ bool LoadStartupSettings(TGlobalVars& vars, const QString& programFolder,
                          const QString& documentsDir)
 {
     SetStartupDefaults(vars, documentsDir);
-    return !LoadSettings(vars,
-                         AddTrailingBackslash(programFolder) + BuildConstants::SettingsFileName);
+    return !LoadSettings(vars, SettingsFilePath(programFolder));
 }
 
 QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder)

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -76,7 +75,12 @@ const QString& ProgramFolder() { return g_programFolder; }
 
 void SetProgramFolder(const QString& folder) { g_programFolder = AddTrailingBackslash(folder); }
 
-QString SettingsFilePath() { return ProgramFolder() + BuildConstants::SettingsFileName; }
+QString SettingsFilePath() { return SettingsFilePath(ProgramFolder()); }
+
+QString SettingsFilePath(const QString& programFolder)
+{
+    return AddTrailingBackslash(programFolder) + BuildConstants::SettingsFileName;
+}
 
 QString ShellFolderPath(const QString& valueName)
 {

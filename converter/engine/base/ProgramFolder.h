@@ -30,8 +30,9 @@ ProgramFolderChoice InitProgramFolder();
 const QString& ProgramFolder();
 void SetProgramFolder(const QString& folder);
 
-// Program folder + "info.ini".
+// Program folder + "info.ini", for this process or for a given folder.
 QString SettingsFilePath();
+QString SettingsFilePath(const QString& programFolder);
 
 // The user's documents folder; only "Personal" is known, others are empty.
 QString ShellFolderPath(const QString& valueName);
