@@ -1,0 +1,620 @@
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+#include <csignal>
+
+#include "VideoStore.h"
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray jpegThumbnail(QColor color)
+{
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    return data;
+}
+
+QStringList entryNames(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                               QDir::NoDotAndDotDot | QDir::System);
+    names.sort();
+    return names;
+}
+
+QStringList rowNames(const VideoList& list)
+{
+    QStringList names;
+    for (int row = 0; row < list.count(); ++row)
+        names.append(list.entry(row).thumbnailName);
+    names.sort();
+    return names;
+}
+
+class RecordingPrompts : public StorePrompts {
+public:
+    struct Message {
+        QString text;
+        Icon icon;
+    };
+    QList<Message> messages;
+    QStringList questions;
+    bool answer = true;
+
+    void showMessage(const QString& text, Icon icon) override { messages.append({text, icon}); }
+    bool askYesNo(const QString& text, const QString& caption) override
+    {
+        questions.append(caption + ": " + text);
+        return answer;
+    }
+};
+
+// A console drive with its video folder, and a computer folder with videos.
+struct Fixture {
+    QTemporaryDir dir;
+    QString drive = dir.path() + "/PSP";
+    QString console = drive + "/MP_ROOT/100MNV01";
+    QString pc = dir.path() + "/pc";
+
+    Fixture()
+    {
+        QDir().mkpath(console);
+        QDir().mkpath(pc);
+    }
+
+    // pc/name.MP4 of size bytes with name.THM beside it.
+    QString addPcVideo(const QString& name, int size = 3000, const QString& mp4 = ".MP4",
+                       const QString& thm = ".THM")
+    {
+        writeFile(pc + "/" + name + mp4, QByteArray(size, 'v'));
+        if (!thm.isEmpty()) writeFile(pc + "/" + name + thm, jpegThumbnail(Qt::red));
+        return pc + "/" + name + mp4;
+    }
+};
+
+QString systemText(int error) { return qt_error_string(error); }
+
+bool s_privateNamespace = false;
+
+// Makes folder read-only for this process, also for root: a read-only bind
+// mount in a private mount namespace. False when that is not possible.
+bool makeReadOnly(const QString& folder)
+{
+    if (::geteuid() != 0) return QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    if (!s_privateNamespace) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return false;
+        s_privateNamespace = true;
+    }
+    const QByteArray path = QFile::encodeName(folder);
+    return ::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+           ::mount(nullptr, path.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) ==
+               0;
+}
+
+void undoReadOnly(const QString& folder)
+{
+    if (::geteuid() != 0)
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    else
+        ::umount(QFile::encodeName(folder).constData());
+}
+
+}  // namespace
+
+class TestVideoStore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void findFreeVideoName_data();
+    void findFreeVideoName();
+    void emptyDriveMissingFolderAllTaken();
+    void listVideos_data();
+    void listVideos();
+    void hugeVideoSize();
+    void thumbnails();
+    void transfer();
+    void transferWithoutConsole();
+    void transferFailures_data();
+    void transferFailures();
+    void transferToFullConsole();
+    void transferToReadOnlyConsole();
+    void dropOfThreeSecondWithoutThumbnail();
+    void transferReplacesOrphanThumbnailInAnyCase();
+    void oddNames_data();
+    void oddNames();
+    void deleteVideos_data();
+    void deleteVideos();
+    void deleteFailuresComeBack();
+};
+
+void TestVideoStore::findFreeVideoName_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("empty folder") << QStringList() << QStringList() << "M4V50001.MP4";
+    QTest::newRow("case-insensitive, first gap")
+        << QStringList{"m4v50001.mp4", "M4V50003.MP4"} << QStringList() << "M4V50002.MP4";
+    QTest::newRow("thumbnails alone do not count")
+        << QStringList{"M4V50001.THM", "M4V50002.THM"} << QStringList() << "M4V50001.MP4";
+    QTest::newRow("names outside the scheme")
+        << QStringList{"M4V5 001.MP4", "M4V50001.MP4.part", "xM4V50001.MP4",
+                       "M4V50000.MP4", "M4V5001.MP4",       "M4V5000a.MP4"}
+        << QStringList() << "M4V50001.MP4";
+    QTest::newRow("a folder under the name takes it")
+        << QStringList() << QStringList{"M4V50001.MP4"} << "M4V50002.MP4";
+    QTest::newRow("last number free") << [] {
+        QStringList names;
+        for (int n = 1; n <= 9998; ++n)
+            names.append(QString::asprintf("M4V5%04d.MP4", n));
+        return names;
+    }() << QStringList() << "M4V59999.MP4";
+}
+
+void TestVideoStore::findFreeVideoName()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, name);
+
+    Fixture f;
+    for (const QString& file : files)
+        writeFile(f.console + "/" + file, "x");
+    for (const QString& folder : folders)
+        QDir().mkpath(f.console + "/" + folder);
+    QCOMPARE(FindFreeVideoName(f.drive), std::optional<QString>(f.console + "/" + name));
+}
+
+void TestVideoStore::emptyDriveMissingFolderAllTaken()
+{
+    Fixture f;
+    QCOMPARE(FindFreeVideoName(QString()), std::nullopt);
+    // A missing video folder: the first name, the copy fails later.
+    QCOMPARE(FindFreeVideoName(f.dir.path() + "/other"),
+             std::optional<QString>(f.dir.path() + "/other/MP_ROOT/100MNV01/M4V50001.MP4"));
+    for (int n = 1; n <= 9999; ++n)
+        writeFile(f.console + QString::asprintf("/M4V5%04d.mp4", n), QByteArray());
+    QCOMPARE(FindFreeVideoName(f.drive), std::nullopt);
+
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QVERIFY(!TransferVideo(f.addPcVideo("clip"), f.drive, true, console, prompts));
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, QString("Error: Could not create an output path."));
+    QCOMPARE(prompts.messages[0].icon, StorePrompts::Icon::None);
+    QCOMPARE(entryNames(f.console).size(), 9999);
+}
+
+void TestVideoStore::listVideos_data()
+{
+    // "name|MP4 size (-1: none, pipe: a named pipe)|thumbnail ending|MP4 ending"
+    QTest::addColumn<QStringList>("videos");
+    QTest::addColumn<QStringList>("rows");  // "thumbnail name|MP4 name|size text"
+
+    QTest::newRow("sizes") << QStringList{"a|512|.THM|.MP4", "b|513|.THM|.MP4", "c|1536|.THM|.MP4",
+                                          "d|1537|.THM|.MP4", "e|0|.THM|.MP4"}
+                           << QStringList{"a.THM|a.MP4|0 KB", "b.THM|b.MP4|1 KB",
+                                          "c.THM|c.MP4|1 KB", "d.THM|d.MP4|2 KB",
+                                          "e.THM|e.MP4|0 KB"};
+    QTest::newRow("names in any case")
+        << QStringList{"low|2048|.thm|.mp4", "mix|4096|.Thm|.Mp4"}
+        << QStringList{"low.thm|low.mp4|2 KB", "mix.Thm|mix.Mp4|4 KB"};
+    QTest::newRow("exact MP4 name preferred")
+        << QStringList{"v|1024|.THM|.MP4", "v|4096|.THM|.mp4"} << QStringList{"v.THM|v.MP4|1 KB"};
+    QTest::newRow("missing MP4 shows 0 KB")
+        << QStringList{"alone|-1|.THM|.MP4"} << QStringList{"alone.THM|alone.MP4|0 KB"};
+    QTest::newRow("pipe under the MP4's name shows 0 KB")
+        << QStringList{"piped|pipe|.THM|.MP4"} << QStringList{"piped.THM|piped.MP4|0 KB"};
+    QTest::newRow("MP4 without thumbnail not listed")
+        << QStringList{"bare|2048||.MP4", "x|1024|.THM|.MP4"} << QStringList{"x.THM|x.MP4|1 KB"};
+}
+
+void TestVideoStore::listVideos()
+{
+    QFETCH(QStringList, videos);
+    QFETCH(QStringList, rows);
+
+    Fixture f;
+    for (const QString& video : videos) {
+        const QStringList parts = video.split('|');
+        if (!parts[2].isEmpty()) writeFile(f.pc + "/" + parts[0] + parts[2], "no image");
+        const QString mp4 = f.pc + "/" + parts[0] + parts[3];
+        if (parts[1] == "pipe")
+            QVERIFY(::mkfifo(QFile::encodeName(mp4).constData(), 0600) == 0);
+        else if (parts[1].toInt() >= 0)
+            writeFile(mp4, QByteArray(parts[1].toInt(), 'v'));
+    }
+    // Neither a folder named like a thumbnail nor a pipe is a video.
+    QDir().mkpath(f.pc + "/folder.THM");
+    QVERIFY(::mkfifo(QFile::encodeName(f.pc + "/pipe.THM").constData(), 0600) == 0);
+
+    MemoryVideoList list;
+    list.appendEntry(MakeVideoEntry(f.pc + "/stale.THM", QString()));
+    ListVideos(f.pc, list);
+    QStringList got;
+    for (int row = 0; row < list.count(); ++row) {
+        const VideoEntry& e = list.entry(row);
+        got.append(e.thumbnailName + "|" + e.mp4Name + "|" + e.sizeText);
+        QCOMPARE(e.thumbnailPath, f.pc + "/" + e.thumbnailName);
+        QCOMPARE(e.mp4Path, f.pc + "/" + e.mp4Name);
+        QCOMPARE(e.note, QString());
+    }
+    got.sort();
+    QCOMPARE(got, rows);
+}
+
+void TestVideoStore::hugeVideoSize()
+{
+    Fixture f;
+    const qint64 size = (qint64(4) << 30) + 1537;
+    writeFile(f.pc + "/big.THM", "x");
+    QFile big(f.pc + "/big.MP4");
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    if (!big.resize(size)) QSKIP("no sparse files here");
+    big.close();
+    QCOMPARE(MakeVideoEntry(f.pc + "/big.THM", QString()).sizeText, QString("4194306 KB"));
+}
+
+void TestVideoStore::thumbnails()
+{
+    Fixture f;
+    writeFile(f.pc + "/red.THM", jpegThumbnail(Qt::red));
+    QImage wide(300, 20, QImage::Format_ARGB32);
+    wide.fill(QColor(0, 0, 255, 255));
+    wide.save(f.pc + "/blue.THM", "PNG");
+    writeFile(f.pc + "/text.THM", "not an image at all");
+
+    const auto check = [&](const QString& name, QColor color) {
+        const QImage image = MakeVideoEntry(f.pc + "/" + name, QString()).thumbnail;
+        QCOMPARE(image.size(), QSize(40, 40));
+        QCOMPARE(image.format(), QImage::Format_RGB888);
+        for (const QPoint p : {QPoint(0, 0), QPoint(20, 20), QPoint(39, 39)}) {
+            const QColor c = image.pixelColor(p);
+            QVERIFY2(qAbs(c.red() - color.red()) < 16 && qAbs(c.green() - color.green()) < 16 &&
+                         qAbs(c.blue() - color.blue()) < 16,
+                     qPrintable(name + ": " + c.name()));
+        }
+    };
+    check("red.THM", Qt::red);
+    // Stretched over the whole square, proportions not kept.
+    check("blue.THM", Qt::blue);
+    check("text.THM", Qt::white);
+    check("missing.THM", Qt::white);
+}
+
+void TestVideoStore::transfer()
+{
+    Fixture f;
+    writeFile(f.console + "/M4V50001.MP4", "existing");
+    writeFile(f.console + "/M4V50001.THM", "existing");
+    const QString mp4 = f.addPcVideo("clip", 5000);
+    writeFile(f.pc + "/lower.mp4", QByteArray(100, 'l'));
+    writeFile(f.pc + "/lower.THM", "lower thumbnail");
+    writeFile(f.pc + "/upper.MP4", QByteArray(100, 'u'));
+    writeFile(f.pc + "/upper.thm", "upper thumbnail");
+
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QVERIFY(TransferVideo(mp4, f.drive, true, console, prompts));
+    QVERIFY(TransferVideo(f.pc + "/lower.mp4", f.drive, true, console, prompts));
+    QVERIFY(TransferVideo(f.pc + "/upper.MP4", f.drive, true, console, prompts));
+    QCOMPARE(prompts.messages.size(), 0);
+
+    QCOMPARE(entryNames(f.console),
+             QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM",
+                          "M4V50003.MP4", "M4V50003.THM", "M4V50004.MP4", "M4V50004.THM"}));
+    QCOMPARE(readFile(f.console + "/M4V50001.MP4"), QByteArray("existing"));
+    QCOMPARE(readFile(f.console + "/M4V50002.MP4"), readFile(mp4));
+    QCOMPARE(readFile(f.console + "/M4V50002.THM"), readFile(f.pc + "/clip.THM"));
+    QCOMPARE(readFile(f.console + "/M4V50003.THM"), QByteArray("lower thumbnail"));
+    QCOMPARE(readFile(f.console + "/M4V50004.THM"), QByteArray("upper thumbnail"));
+    // The sources stay.
+    QCOMPARE(readFile(mp4).size(), 5000);
+
+    QCOMPARE(console.count(), 3);
+    const VideoEntry& row = console.entry(0);
+    QCOMPARE(row.thumbnailPath, f.console + "/M4V50002.THM");
+    QCOMPARE(row.mp4Path, f.console + "/M4V50002.MP4");
+    QCOMPARE(row.mp4Name, QString("M4V50002.MP4"));
+    QCOMPARE(row.sizeText, QString("5 KB"));
+    QVERIFY(row.thumbnail.pixelColor(20, 20).red() > 200);
+}
+
+void TestVideoStore::transferWithoutConsole()
+{
+    Fixture f;
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QVERIFY(!TransferVideo(f.addPcVideo("clip"), f.drive, false, console, prompts));
+    QCOMPARE(prompts.messages.size(), 0);
+    QCOMPARE(entryNames(f.console), QStringList());
+    QCOMPARE(console.count(), 0);
+}
+
+void TestVideoStore::transferFailures_data()
+{
+    QTest::addColumn<QString>("case_");
+    QTest::addColumn<QString>("failedFile");  // relative to the pc folder
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QStringList>("consoleAfter");
+
+    QTest::newRow("console folder missing") << "noFolder"
+                                            << "clip.MP4" << ENOENT << QStringList();
+    QTest::newRow("source missing") << "noSource"
+                                    << "gone.MP4" << ENOENT << QStringList();
+    QTest::newRow("source is a folder") << "folderSource"
+                                        << "dir.MP4" << EISDIR << QStringList();
+    // The MP4 already copied is taken back; no row is added for it.
+    QTest::newRow("thumbnail missing") << "noThumbnail"
+                                       << "bare.THM" << ENOENT << QStringList();
+}
+
+void TestVideoStore::transferFailures()
+{
+    QFETCH(QString, case_);
+    QFETCH(QString, failedFile);
+    QFETCH(int, error);
+    QFETCH(QStringList, consoleAfter);
+
+    Fixture f;
+    QString mp4 = f.addPcVideo("clip");
+    if (case_ == "noFolder") QVERIFY(QDir(f.console).removeRecursively());
+    if (case_ == "noSource") mp4 = f.pc + "/gone.MP4";
+    if (case_ == "folderSource") {
+        mp4 = f.pc + "/dir.MP4";
+        QDir().mkpath(mp4);
+    }
+    if (case_ == "noThumbnail") mp4 = f.addPcVideo("bare", 3000, ".MP4", QString());
+
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QVERIFY(!TransferVideo(mp4, f.drive, true, console, prompts));
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, "Could not transfer file " + f.pc + "/" + failedFile +
+                                           " to PSP!\n" + systemText(error));
+    QCOMPARE(prompts.messages[0].icon, StorePrompts::Icon::Exclamation);
+    QCOMPARE(console.count(), 0);
+    QCOMPARE(entryNames(f.console), consoleAfter);
+}
+
+void TestVideoStore::transferToFullConsole()
+{
+    Fixture f;
+    writeFile(f.console + "/M4V50001.MP4", "kept");
+    writeFile(f.console + "/M4V50001.THM", "kept");
+    const QString mp4 = f.addPcVideo("clip", 256 * 1024);
+
+    // A file-size limit stands in for a full device: writes past it fail.
+    rlimit old{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = 64 * 1024;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    const bool copied = TransferVideo(mp4, f.drive, true, console, prompts);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!copied);
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text,
+             "Could not transfer file " + mp4 + " to PSP!\n" + systemText(EFBIG));
+    // No partial file, nothing replaced.
+    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+    QCOMPARE(readFile(f.console + "/M4V50001.MP4"), QByteArray("kept"));
+    QCOMPARE(console.count(), 0);
+}
+
+void TestVideoStore::transferToReadOnlyConsole()
+{
+    Fixture f;
+    const QString mp4 = f.addPcVideo("clip");
+    if (!makeReadOnly(f.console)) QSKIP("cannot make a folder read-only here");
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    const bool copied = TransferVideo(mp4, f.drive, true, console, prompts);
+    undoReadOnly(f.console);
+
+    QVERIFY(!copied);
+    QCOMPARE(prompts.messages.size(), 1);
+    const int error = ::geteuid() == 0 ? EROFS : EACCES;
+    QCOMPARE(prompts.messages[0].text,
+             "Could not transfer file " + mp4 + " to PSP!\n" + systemText(error));
+    QCOMPARE(entryNames(f.console), QStringList());
+}
+
+void TestVideoStore::dropOfThreeSecondWithoutThumbnail()
+{
+    Fixture f;
+    const QStringList sources{f.addPcVideo("one", 1000), f.addPcVideo("two", 2000, ".MP4", ""),
+                              f.addPcVideo("three", 3000)};
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QList<bool> results;
+    for (const QString& source : sources)
+        results.append(TransferVideo(source, f.drive, true, console, prompts));
+
+    QCOMPARE(results, QList<bool>({true, false, true}));
+    QCOMPARE(prompts.messages.size(), 1);
+    QVERIFY(prompts.messages[0].text.startsWith("Could not transfer file " + f.pc + "/two.THM"));
+    // The second video leaves nothing behind, so the third takes its name.
+    QCOMPARE(entryNames(f.console),
+             QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
+    QCOMPARE(readFile(f.console + "/M4V50002.MP4").size(), 3000);
+    QCOMPARE(rowNames(console), QStringList({"M4V50001.THM", "M4V50002.THM"}));
+}
+
+void TestVideoStore::transferReplacesOrphanThumbnailInAnyCase()
+{
+    Fixture f;
+    writeFile(f.console + "/m4v50001.thm", "orphan");
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QVERIFY(TransferVideo(f.addPcVideo("clip"), f.drive, true, console, prompts));
+    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "m4v50001.thm"}));
+    QCOMPARE(readFile(f.console + "/m4v50001.thm"), readFile(f.pc + "/clip.THM"));
+    ListVideos(f.console, console);
+    QCOMPARE(console.count(), 1);
+    QCOMPARE(console.entry(0).mp4Path, f.console + "/M4V50001.MP4");
+}
+
+void TestVideoStore::oddNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("quotes and shell characters") << "a \"b\" 'c' $HOME `id`; x";
+    QTest::newRow("leading dash") << "-rf";
+    QTest::newRow("newline") << "two\nlines";
+    QTest::newRow("percent placeholders") << "%1 %2 %s";
+    QTest::newRow("non-ASCII") << "Vid\u00e9o \u30d3\u30c7\u30aa";
+}
+
+void TestVideoStore::oddNames()
+{
+    QFETCH(QString, name);
+    Fixture f;
+    const QString mp4 = f.addPcVideo(name, 2048);
+    MemoryVideoList pcList;
+    ListVideos(f.pc, pcList);
+    QCOMPARE(pcList.count(), 1);
+    QCOMPARE(pcList.entry(0).mp4Path, mp4);
+    QCOMPARE(pcList.entry(0).sizeText, QString("2 KB"));
+
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QVERIFY(TransferVideo(pcList.entry(0).mp4Path, f.drive, true, console, prompts));
+    QCOMPARE(readFile(f.console + "/M4V50001.MP4"), readFile(mp4));
+
+    // The failure text names the file as it is.
+    QFile::remove(f.pc + "/" + name + ".THM");
+    QVERIFY(!TransferVideo(mp4, f.drive, true, console, prompts));
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, "Could not transfer file " + f.pc + "/" + name +
+                                           ".THM to PSP!\n" + systemText(ENOENT));
+}
+
+void TestVideoStore::deleteVideos_data()
+{
+    QTest::addColumn<QList<int>>("consoleSelection");
+    QTest::addColumn<QList<int>>("pcSelection");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("consoleLeft");
+    QTest::addColumn<QStringList>("pcLeft");
+
+    const QString psp = "Warning: Are you sure you want to delete these files from the PSP?";
+    const QString disk =
+        "Warning: Are you sure you want to delete these files from the hard drive?";
+    const QStringList allConsole{"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4",
+                                 "M4V50002.THM", "M4V50003.MP4", "M4V50003.THM"};
+    const QStringList allPc{"a.MP4", "a.THM", "b.mp4", "b.thm"};
+
+    QTest::newRow("nothing selected")
+        << QList<int>() << QList<int>() << true << QStringList() << allConsole << allPc;
+    QTest::newRow("console rows, yes")
+        << QList<int>{0, 2} << QList<int>() << true << QStringList{psp}
+        << QStringList{"M4V50002.MP4", "M4V50002.THM"} << allPc;
+    QTest::newRow("console rows, no")
+        << QList<int>{0} << QList<int>() << false << QStringList{psp} << allConsole << allPc;
+    QTest::newRow("both lists: only the console is offered")
+        << QList<int>{1} << QList<int>{0} << true << QStringList{psp}
+        << QStringList{"M4V50001.MP4", "M4V50001.THM", "M4V50003.MP4", "M4V50003.THM"} << allPc;
+    QTest::newRow("computer rows, names in any case")
+        << QList<int>() << QList<int>{0, 1} << true << QStringList{disk} << allConsole
+        << QStringList();
+    QTest::newRow("computer rows, no")
+        << QList<int>() << QList<int>{1} << false << QStringList{disk} << allConsole << allPc;
+}
+
+void TestVideoStore::deleteVideos()
+{
+    QFETCH(QList<int>, consoleSelection);
+    QFETCH(QList<int>, pcSelection);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, questions);
+    QFETCH(QStringList, consoleLeft);
+    QFETCH(QStringList, pcLeft);
+
+    Fixture f;
+    for (int n = 1; n <= 3; ++n) {
+        writeFile(f.console + QString::asprintf("/M4V5%04d.MP4", n), "v");
+        writeFile(f.console + QString::asprintf("/M4V5%04d.THM", n), "t");
+    }
+    f.addPcVideo("a");
+    f.addPcVideo("b", 100, ".mp4", ".thm");
+
+    MemoryVideoList console;
+    MemoryVideoList pc;
+    ListVideos(f.console, console);
+    ListVideos(f.pc, pc);
+    // Rows in name order, so that the selection names known videos.
+    const auto selectByName = [](MemoryVideoList& list, const QList<int>& selection) {
+        QStringList names = rowNames(list);
+        for (int row = 0; row < list.count(); ++row)
+            list.setSelected(row, selection.contains(names.indexOf(list.entry(row).thumbnailName)));
+    };
+    selectByName(console, consoleSelection);
+    selectByName(pc, pcSelection);
+
+    RecordingPrompts prompts;
+    prompts.answer = answer;
+    DeleteVideos(console, pc, f.drive, f.pc, prompts);
+    QCOMPARE(prompts.questions, questions);
+    QCOMPARE(entryNames(f.console), consoleLeft);
+    QCOMPARE(entryNames(f.pc), pcLeft);
+    // Lists show what is left.
+    QCOMPARE(console.count(), consoleLeft.size() / 2);
+    QCOMPARE(pc.count(), pcLeft.size() / 2);
+}
+
+void TestVideoStore::deleteFailuresComeBack()
+{
+    Fixture f;
+    writeFile(f.console + "/M4V50001.MP4", "v");
+    writeFile(f.console + "/M4V50001.THM", "t");
+    MemoryVideoList console;
+    MemoryVideoList pc;
+    ListVideos(f.console, console);
+    console.setSelected(0, true);
+    if (!makeReadOnly(f.console)) QSKIP("cannot make a folder read-only here");
+    RecordingPrompts prompts;
+    DeleteVideos(console, pc, f.drive, f.pc, prompts);
+    undoReadOnly(f.console);
+    QCOMPARE(prompts.questions.size(), 1);
+    QCOMPARE(console.count(), 1);
+    QCOMPARE(console.isSelected(0), false);
+    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+}
+
+QTEST_GUILESS_MAIN(TestVideoStore)
+#include "tst_VideoStore.moc"

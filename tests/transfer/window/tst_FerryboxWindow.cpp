@@ -1,0 +1,662 @@
+#include <QBuffer>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include "CustomListBox.h"
+#include "DeviceDetection.h"
+#include "FerryboxDlg.h"
+#include "ListDragPayload.h"
+#include "VideoRowDelegate.h"
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    file.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray jpegOf(const QColor& colour)
+{
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
+}
+
+// A system tree with the console's USB device (partition 8:17), a mount table
+// and the folder the console is mounted on.
+class Fixture {
+public:
+    Fixture()
+    {
+        const QString device = root() + "/devices/pci0000:00/usb1/1-2";
+        writeFile(device + "/idVendor", "054c\n");
+        writeFile(device + "/idProduct", "01c8\n");
+        const QString disk = device + "/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb";
+        writeFile(disk + "/dev", "8:16\n");
+        writeFile(disk + "/sdb1/dev", "8:17\n");
+        QDir().mkpath(root() + "/bus/usb/devices");
+        QFile::link(device, root() + "/bus/usb/devices/1-2");
+        QDir().mkpath(consoleFolder());
+        QDir().mkpath(pcFolder());
+        setConsoleMounted(false);
+    }
+
+    QString root() const { return m_dir.path(); }
+    QString usbDevices() const { return root() + "/bus/usb/devices"; }
+    QString mountInfo() const { return root() + "/mountinfo"; }
+    QString mountPoint() const { return root() + "/PSP"; }
+    QString consoleFolder() const { return mountPoint() + "/MP_ROOT/100MNV01"; }
+    QString pcFolder() const { return root() + "/Videos"; }
+
+    void setConsoleMounted(bool mounted)
+    {
+        QByteArray table = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
+        if (mounted)
+            table += "40 22 8:17 / " + QFile::encodeName(mountPoint()) +
+                     " rw,nosuid - vfat /dev/sdb1 rw\n";
+        writeFile(mountInfo(), table);
+    }
+
+    // A video of the computer folder: NAME.MP4 with a thumbnail unless told.
+    void addPcVideo(const QString& name, bool withThumbnail = true)
+    {
+        writeFile(pcFolder() + "/" + name + ".MP4", "mp4 of " + name.toUtf8());
+        if (withThumbnail) writeFile(pcFolder() + "/" + name + ".THM", jpegOf(Qt::red));
+    }
+
+    void addConsoleVideo(const QString& name)
+    {
+        writeFile(consoleFolder() + "/" + name + ".MP4", QByteArray(2048, 'v'));
+        writeFile(consoleFolder() + "/" + name + ".THM", jpegOf(Qt::blue));
+    }
+
+    QStringList consoleFiles() const
+    {
+        return QDir(consoleFolder()).entryList(QDir::Files, QDir::Name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Records the message boxes and answers questions with a fixed reply.
+class RecordingPrompts : public StorePrompts {
+public:
+    QStringList messages;
+    QStringList questions;
+    bool reply = true;
+
+    void showMessage(const QString& text, Icon) override { messages << text; }
+    bool askYesNo(const QString& text, const QString&) override
+    {
+        questions << text;
+        return reply;
+    }
+};
+
+QStringList rowNames(const CCustomListBox* list)
+{
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row)
+        names << list->entry(row).mp4Name;
+    names.sort();
+    return names;
+}
+
+int rowOf(const CCustomListBox* list, const QString& mp4Name)
+{
+    for (int row = 0; row < list->count(); ++row)
+        if (list->entry(row).mp4Name == mp4Name) return row;
+    return -1;
+}
+
+// Drops the payload on a list as the window system delivers a drop; true when
+// the list took it.
+bool dropOn(CCustomListBox* list, QMimeData* mime)
+{
+    const QPoint at(20, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &enter);
+    if (!enter.isAccepted() || enter.dropAction() != Qt::CopyAction) return false;
+    QDragMoveEvent move(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &drop);
+    return drop.isAccepted();
+}
+
+QPoint rowCentre(const CCustomListBox* list, int row)
+{
+    return list->visualRect(list->model()->index(row, 0)).center();
+}
+
+}  // namespace
+
+class TestFerryboxWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void consoleComesAndGoes();
+    void dropRules_data();
+    void dropRules();
+    void transferButton_data();
+    void transferButton();
+    void clicksAndDragPayload();
+    void payloadRoundTrip_data();
+    void payloadRoundTrip();
+    void payloadRejectsBrokenBlocks_data();
+    void payloadRejectsBrokenBlocks();
+    void upButton_data();
+    void upButton();
+    void detectionFailureAtStart();
+    void deleteSelected();
+    void enterEndsWindow();
+    void rowDrawing_data();
+    void rowDrawing();
+    void screenshot();
+};
+
+void TestFerryboxWindow::consoleComesAndGoes()
+{
+    Fixture fx;
+    fx.addConsoleVideo("M4V50001");
+    fx.addPcVideo("holiday");
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.setPcFolder(fx.pcFolder());
+    dlg.show();
+
+    auto* connection = dlg.findChild<QLabel*>("LabelConnection");
+    auto* green = dlg.findChild<QLabel*>("PictureConnected");
+    auto* red = dlg.findChild<QLabel*>("PictureDisconnected");
+    QVERIFY(connection && green && red);
+    QCOMPARE(dlg.rightList()->count(), 0);
+    QCOMPARE(connection->text(), QString("PSP not connected"));
+    QVERIFY(!green->isVisible());
+    QVERIFY(red->isVisible());
+
+    // Mounting the console changes the mount table; the window follows alone.
+    fx.setConsoleMounted(true);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.rightList()->count(), 1, 5000);
+    QCOMPARE(dlg.deviceDrive(), fx.mountPoint());
+    QVERIFY(dlg.deviceConnected());
+    QCOMPARE(connection->text(), QString("PSP Connected"));
+    QCOMPARE(dlg.findChild<QLabel*>("LabelStatus")->text(),
+             "PSP connected as drive " + fx.mountPoint());
+    QVERIFY(green->isVisible());
+    QVERIFY(!red->isVisible());
+    QCOMPARE(dlg.rightList()->entry(0).mp4Name, QString("M4V50001.MP4"));
+    QCOMPARE(dlg.rightList()->entry(0).sizeText, QString("2 KB"));
+
+    // Drag the computer's video onto the console list.
+    QCOMPARE(dlg.leftList()->count(), 1);
+    dlg.leftList()->setRowSelected(0, true);
+    std::unique_ptr<QMimeData> mime(dlg.leftList()->selectionMimeData());
+    QVERIFY(dropOn(dlg.rightList(), mime.get()));
+    QCOMPARE(fx.consoleFiles(),
+             QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
+    QCOMPARE(readFile(fx.consoleFolder() + "/M4V50002.MP4"), QByteArray("mp4 of holiday"));
+    QCOMPARE(readFile(fx.consoleFolder() + "/M4V50002.THM"),
+             readFile(fx.pcFolder() + "/holiday.THM"));
+    QCOMPARE(rowNames(dlg.rightList()), QStringList({"M4V50001.MP4", "M4V50002.MP4"}));
+    QVERIFY(dlg.leftList()->selectedRows().isEmpty());
+    QVERIFY(prompts.messages.isEmpty());
+
+    fx.setConsoleMounted(false);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.rightList()->count(), 0, 5000);
+    QVERIFY(!dlg.deviceConnected());
+    QCOMPARE(dlg.deviceDrive(), QString());
+    QCOMPARE(connection->text(), QString("PSP not connected"));
+    QVERIFY(!green->isVisible());
+    QVERIFY(red->isVisible());
+}
+
+void TestFerryboxWindow::dropRules_data()
+{
+    QTest::addColumn<bool>("mounted");
+    QTest::addColumn<bool>("fromConsole");
+    QTest::addColumn<bool>("ontoConsole");
+    QTest::addColumn<QStringList>("dragged");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QStringList>("consoleAfter");
+    QTest::addColumn<bool>("selectionsKept");
+    QTest::addColumn<int>("messages");
+
+    const QStringList existing{"M4V50001.MP4", "M4V50001.THM"};
+    QTest::newRow("console to computer copies nothing, clears selections")
+        << true << true << false << QStringList{"M4V50001"} << true << existing << false << 0;
+    QTest::newRow("within the console list is refused")
+        << true << true << true << QStringList{"M4V50001"} << false << existing << true << 0;
+    QTest::newRow("within the computer list is refused")
+        << true << false << false << QStringList{"a"} << false << existing << true << 0;
+    QTest::newRow("no console: nothing copied, nothing said, selections kept")
+        << false << false << true << QStringList{"a", "b"} << true << existing << true << 0;
+    QTest::newRow("two videos copied in order")
+        << true << false << true << QStringList{"a", "b"} << true
+        << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM", "M4V50003.MP4", "M4V50003.THM"})
+        << false << 0;
+    QTest::newRow("second without thumbnail stops the drop")
+        << true << false << true << QStringList{"a", "nothumb", "b"} << true
+        << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM"}) << true << 1;
+}
+
+void TestFerryboxWindow::dropRules()
+{
+    QFETCH(bool, mounted);
+    QFETCH(bool, fromConsole);
+    QFETCH(bool, ontoConsole);
+    QFETCH(QStringList, dragged);
+    QFETCH(bool, accepted);
+    QFETCH(QStringList, consoleAfter);
+    QFETCH(bool, selectionsKept);
+    QFETCH(int, messages);
+
+    Fixture fx;
+    fx.addConsoleVideo("M4V50001");
+    fx.addPcVideo("a");
+    fx.addPcVideo("b");
+    fx.addPcVideo("nothumb", false);
+    fx.setConsoleMounted(mounted);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.setPcFolder(fx.pcFolder());
+
+    // The computer list finds videos by their thumbnails; a video without one
+    // can only arrive in a payload, as from another window.
+    QStringList paths;
+    CCustomListBox* source = fromConsole ? dlg.rightList() : dlg.leftList();
+    for (const QString& name : dragged) {
+        const int row = rowOf(source, name + ".MP4");
+        if (row >= 0) source->setRowSelected(row, true);
+        paths << (fromConsole ? fx.consoleFolder() : fx.pcFolder()) + "/" + name + ".MP4";
+    }
+    if (mounted) dlg.rightList()->setRowSelected(0, true);
+    dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), "b.MP4"), true);
+    const QList<int> leftBefore = dlg.leftList()->selectedRows();
+    const QList<int> rightBefore = dlg.rightList()->selectedRows();
+
+    QMimeData mime;
+    mime.setData(ListDragMimeType, EncodeListDragPayload(source->sourceId(), paths));
+    CCustomListBox* target = ontoConsole ? dlg.rightList() : dlg.leftList();
+    QCOMPARE(dropOn(target, &mime), accepted);
+
+    QCOMPARE(fx.consoleFiles(), consoleAfter);
+    if (selectionsKept) {
+        QCOMPARE(dlg.leftList()->selectedRows(), leftBefore);
+        QCOMPARE(dlg.rightList()->selectedRows(), rightBefore);
+    } else {
+        QVERIFY(dlg.leftList()->selectedRows().isEmpty());
+        QVERIFY(dlg.rightList()->selectedRows().isEmpty());
+    }
+    QCOMPARE(prompts.messages.size(), messages);
+    if (messages)
+        QVERIFY2(prompts.messages.first().startsWith("Could not transfer file " + fx.pcFolder() +
+                                                     "/nothumb.THM to PSP!\n"),
+                 qPrintable(prompts.messages.first()));
+}
+
+void TestFerryboxWindow::transferButton_data()
+{
+    QTest::addColumn<bool>("mounted");
+    QTest::addColumn<QStringList>("selected");
+    QTest::addColumn<QStringList>("copied");
+    QTest::addColumn<int>("failures");
+
+    QTest::newRow("nothing selected") << true << QStringList() << QStringList() << 0;
+    QTest::newRow("no console") << false << QStringList{"a"} << QStringList() << 0;
+    QTest::newRow("a failure does not stop the others")
+        << true << QStringList{"a", "nothumb", "b"} << QStringList{"a", "b"} << 1;
+}
+
+void TestFerryboxWindow::transferButton()
+{
+    QFETCH(bool, mounted);
+    QFETCH(QStringList, selected);
+    QFETCH(QStringList, copied);
+    QFETCH(int, failures);
+
+    Fixture fx;
+    fx.addPcVideo("a");
+    fx.addPcVideo("b");
+    fx.addPcVideo("nothumb");
+    fx.setConsoleMounted(mounted);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.setPcFolder(fx.pcFolder());
+    // The thumbnail vanishes after listing: its copy is the one that fails.
+    QFile::remove(fx.pcFolder() + "/nothumb.THM");
+    for (const QString& name : selected)
+        dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), name + ".MP4"), true);
+
+    dlg.findChild<QPushButton*>("ButtonTransfer")->click();
+
+    QStringList contents;
+    const QStringList mp4s = QDir(fx.consoleFolder()).entryList({"*.MP4"}, QDir::Files);
+    for (const QString& name : mp4s)
+        contents << QString::fromUtf8(readFile(fx.consoleFolder() + "/" + name)).mid(7);
+    contents.sort();
+    QCOMPARE(contents, copied);
+    QCOMPARE(QDir(fx.consoleFolder()).entryList({"*.THM"}, QDir::Files).size(), copied.size());
+    QCOMPARE(dlg.rightList()->count(), copied.size());
+    QCOMPARE(prompts.messages.size(), failures + 1);
+    QCOMPARE(prompts.messages.last(), QString("Transfer complete"));
+    QVERIFY(dlg.leftList()->selectedRows().isEmpty());
+}
+
+void TestFerryboxWindow::clicksAndDragPayload()
+{
+    Fixture fx;
+    for (const char* name : {"a", "b", "c"})
+        fx.addPcVideo(name);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.setPcFolder(fx.pcFolder());
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CCustomListBox* list = dlg.leftList();
+    QWidget* viewport = list->viewport();
+    const int a = rowOf(list, "a.MP4");
+    const int c = rowOf(list, "c.MP4");
+
+    // Each click toggles its row and leaves the others alone.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowCentre(list, c));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowCentre(list, a));
+    QCOMPARE(list->selectedRows(), (QList<int>{qMin(a, c), qMax(a, c)}));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowCentre(list, c));
+    QCOMPARE(list->selectedRows(), QList<int>{a});
+    // A double click (press, release, double click, release) counts as two
+    // clicks.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowCentre(list, c));
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, rowCentre(list, c));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowCentre(list, c));
+    QCOMPARE(list->selectedRows(), QList<int>{a});
+
+    // Pressing a selected row keeps the selection whole until the release.
+    list->setRowSelected(c, true);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(list, a));
+    QCOMPARE(list->selectedRows().size(), 2);
+    std::unique_ptr<QMimeData> mime(list->selectionMimeData());
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowCentre(list, a));
+    QCOMPARE(list->selectedRows(), QList<int>{c});
+
+    // The payload lists the selected rows' MP4 paths in row order.
+    const std::optional<ListDragPayload> payload =
+        DecodeListDragPayload(mime->data(ListDragMimeType));
+    QVERIFY(payload);
+    QCOMPARE(payload->sourceList, list->sourceId());
+    QCOMPARE(DroppedPaths(payload->text),
+             QStringList({list->entry(qMin(a, c)).mp4Path, list->entry(qMax(a, c)).mp4Path}));
+    QVERIFY(list->sourceId() != dlg.rightList()->sourceId());
+
+    // A click on an empty part of the list changes nothing.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(20, viewport->height() - 5));
+    QCOMPARE(list->selectedRows(), QList<int>{c});
+}
+
+void TestFerryboxWindow::payloadRoundTrip_data()
+{
+    QTest::addColumn<QStringList>("paths");
+    QTest::newRow("plain") << QStringList{"/home/u/Videos/clip.MP4", "/home/u/b.mp4"};
+    QTest::newRow("hostile names")
+        << QStringList{"/v/two\nlines.MP4", "/v/back\\slash\\n.MP4", "/v/-rf $(x) `y` \"q\".MP4",
+                       "/v/\u00e9t\u00e9 \u65e5\u672c.MP4"};
+    QTest::newRow("nothing selected") << QStringList();
+}
+
+void TestFerryboxWindow::payloadRoundTrip()
+{
+    QFETCH(QStringList, paths);
+    const QByteArray block = EncodeListDragPayload(0x12345678, paths);
+    // Source id, then the text's length with its terminating zero.
+    QCOMPARE(QByteArray::fromRawData(block.constData(), 4), QByteArray("\x78\x56\x34\x12"));
+    QCOMPARE(qFromLittleEndian<quint32>(block.constData() + 4), quint32(block.size() - 8));
+    QCOMPARE(block.back(), '\0');
+
+    const std::optional<ListDragPayload> payload = DecodeListDragPayload(block);
+    QVERIFY(payload);
+    QCOMPARE(payload->sourceList, quint32(0x12345678));
+    QCOMPARE(DroppedPaths(payload->text), paths);
+}
+
+void TestFerryboxWindow::payloadRejectsBrokenBlocks_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QStringList>("paths");
+    QTest::newRow("empty") << QByteArray() << false << QStringList();
+    QTest::newRow("header cut short") << QByteArray("\1\0\0\0\5\0", 6) << false << QStringList();
+    QTest::newRow("length beyond the block")
+        << QByteArray("\1\0\0\0\x40\0\0\0/a.MP4\n\0", 16) << false << QStringList();
+    QTest::newRow("text stops at its zero")
+        << QByteArray("\1\0\0\0\x0e\0\0\0/a.MP4\n\0/b.MP4", 22) << true << QStringList{"/a.MP4"};
+    QTest::newRow("empty line ends the list")
+        << QByteArray("\1\0\0\0\x0f\0\0\0/a.MP4\n\n/b.MP4\0", 23) << true << QStringList{"/a.MP4"};
+}
+
+void TestFerryboxWindow::payloadRejectsBrokenBlocks()
+{
+    QFETCH(QByteArray, block);
+    QFETCH(bool, valid);
+    QFETCH(QStringList, paths);
+    const std::optional<ListDragPayload> payload = DecodeListDragPayload(block);
+    QCOMPARE(payload.has_value(), valid);
+    if (payload) QCOMPARE(DroppedPaths(payload->text), paths);
+}
+
+void TestFerryboxWindow::upButton_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("root stays") << "/"
+                                << "/";
+    QTest::newRow("top folder goes to the root") << "/tmp"
+                                                 << "/";
+    QTest::newRow("one level up") << "<fx>/Videos"
+                                  << "<fx>";
+    QTest::newRow("missing parent: stays") << "<fx>/gone/Videos"
+                                           << "<fx>/gone/Videos";
+    QTest::newRow("parent is a file: stays") << "<fx>/mountinfo/x"
+                                             << "<fx>/mountinfo/x";
+}
+
+void TestFerryboxWindow::upButton()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    Fixture fx;
+    from.replace("<fx>", fx.root());
+    to.replace("<fx>", fx.root());
+    fx.addPcVideo("a");
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    QCOMPARE(dlg.pcFolder(), QString("/"));
+    dlg.setPcFolder(from);
+    dlg.findChild<QPushButton*>("ButtonUp")->click();
+    QCOMPARE(dlg.pcFolder(), to);
+    QCOMPARE(dlg.findChild<QLabel*>("LabelFolder")->toolTip(), to);
+    if (to == fx.pcFolder()) QCOMPARE(dlg.leftList()->count(), 1);
+    if (to == fx.root()) QCOMPARE(dlg.leftList()->count(), 0);
+}
+
+void TestFerryboxWindow::detectionFailureAtStart()
+{
+    Fixture fx;
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.root() + "/no-mount-table");
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    QCOMPARE(prompts.messages, QStringList{"Could not open Devices"});
+    QCOMPARE(dlg.findChild<QLabel*>("LabelStatus")->text(),
+             QString("PSP Status: Error while trying to detect PSP!"));
+    QCOMPARE(dlg.findChild<QLabel*>("LabelConnection")->text(), QString("PSP Status Transfer"));
+    QVERIFY(!dlg.deviceConnected());
+}
+
+void TestFerryboxWindow::deleteSelected()
+{
+    Fixture fx;
+    fx.addConsoleVideo("M4V50001");
+    fx.addConsoleVideo("M4V50002");
+    fx.addPcVideo("a");
+    fx.setConsoleMounted(true);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.setPcFolder(fx.pcFolder());
+    dlg.rightList()->setRowSelected(rowOf(dlg.rightList(), "M4V50002.MP4"), true);
+    dlg.leftList()->setRowSelected(0, true);
+
+    prompts.reply = false;
+    dlg.findChild<QPushButton*>("ButtonDelete")->click();
+    QCOMPARE(fx.consoleFiles().size(), 4);
+
+    prompts.reply = true;
+    dlg.findChild<QPushButton*>("ButtonDelete")->click();
+    QCOMPARE(prompts.questions,
+             QStringList(2, "Are you sure you want to delete these files from the PSP?"));
+    QCOMPARE(fx.consoleFiles(), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+    QCOMPARE(rowNames(dlg.rightList()), QStringList{"M4V50001.MP4"});
+    QVERIFY(QFile::exists(fx.pcFolder() + "/a.MP4"));
+}
+
+void TestFerryboxWindow::enterEndsWindow()
+{
+    Fixture fx;
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.leftList()->setFocus();
+    QTest::keyClick(dlg.leftList(), Qt::Key_Return);
+    QVERIFY(!dlg.isVisible());
+
+    // A focused button takes Enter for itself.
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    auto* transfer = dlg.findChild<QPushButton*>("ButtonTransfer");
+    transfer->setFocus();
+    QTest::keyClick(transfer, Qt::Key_Return);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(prompts.messages, QStringList{"Transfer complete"});
+
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QVERIFY(!dlg.isVisible());
+}
+
+void TestFerryboxWindow::rowDrawing_data()
+{
+    QTest::addColumn<bool>("selected");
+    QTest::newRow("plain") << false;
+    QTest::newRow("selected") << true;
+}
+
+void TestFerryboxWindow::rowDrawing()
+{
+    QFETCH(bool, selected);
+    Fixture fx;
+    fx.addPcVideo("clip");
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.setPcFolder(fx.pcFolder());
+    CCustomListBox* list = dlg.leftList();
+    list->setRowSelected(0, selected);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+
+    const QRect row = list->visualRect(list->model()->index(0, 0));
+    QCOMPARE(row.height(), VideoRowHeight);
+    const QImage image = list->viewport()->grab().toImage();
+    const auto at = [&](int x, int y) {
+        return QColor(image.pixel(row.left() + x, row.top() + y));
+    };
+    const QColor background = selected ? QColor(223, 237, 244) : QColor(246, 246, 247);
+    QCOMPARE(at(0, 20), QColor(Qt::white));
+    QCOMPARE(at(44, 40), background);
+    QCOMPARE(at(row.width() - 5, 20), background);
+    QCOMPARE(at(row.width() - 1, 20), QColor(Qt::white));
+    // The red thumbnail fills 40 x 40 pixels from (2, 2).
+    for (const QPoint p : {QPoint(3, 3), QPoint(40, 40)}) {
+        const QColor c = at(p.x(), p.y());
+        QVERIFY2(c.red() > 200 && c.green() < 60 && c.blue() < 60, qPrintable(c.name()));
+    }
+    QCOMPARE(at(43, 20), background);
+    // Text is drawn in grey between the thumbnail and the note's column.
+    bool grey = false;
+    for (int x = 50; x < 160 && !grey; ++x)
+        for (int y = 2; y < 40 && !grey; ++y)
+            grey = at(x, y).red() < 160;
+    QVERIFY(grey);
+}
+
+// With FERRYBOX_SCREENSHOT naming a PNG file, shows the window with a console
+// and a computer folder of videos made by ffmpeg, and saves a picture of it.
+void TestFerryboxWindow::screenshot()
+{
+    const QString target = qEnvironmentVariable("FERRYBOX_SCREENSHOT");
+    if (target.isEmpty()) QSKIP("FERRYBOX_SCREENSHOT is not set");
+    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
+    if (ffmpeg.isEmpty()) QSKIP("ffmpeg is not installed");
+
+    Fixture fx;
+    const auto makeVideo = [&](const QString& base, const QString& source, int seconds) {
+        QProcess p;
+        p.start(ffmpeg, {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                         source + "=size=480x272:rate=30", "-t", QString::number(seconds), "-c:v",
+                         "mpeg4", "-q:v", "4", "-f", "mp4", base + ".MP4"});
+        QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
+        p.start(ffmpeg, {"-nostdin", "-v", "error", "-y", "-i", base + ".MP4", "-frames:v", "1",
+                         "-s", "160x120", "-f", "image2", "-c:v", "mjpeg", base + ".THM"});
+        QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
+    };
+    makeVideo(fx.pcFolder() + "/Harbour at dusk", "testsrc", 3);
+    makeVideo(fx.pcFolder() + "/Birthday", "mandelbrot", 2);
+    makeVideo(fx.pcFolder() + "/Trailer", "smptebars", 4);
+    makeVideo(fx.pcFolder() + "/Ferry crossing", "rgbtestsrc", 2);
+    makeVideo(fx.consoleFolder() + "/M4V50001", "life", 2);
+    makeVideo(fx.consoleFolder() + "/M4V50002", "testsrc2", 3);
+    fx.setConsoleMounted(true);
+
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    dlg.setPcFolder(fx.pcFolder());
+    dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), "Birthday.MP4"), true);
+    dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), "Trailer.MP4"), true);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTest::qWait(200);
+    QVERIFY(dlg.grab().save(target, "PNG"));
+}
+
+QTEST_MAIN(TestFerryboxWindow)
+#include "tst_FerryboxWindow.moc"

@@ -1,0 +1,382 @@
+#include "VideoStore.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QHash>
+#include <QImageReader>
+#include <QPainter>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int FirstVideoNumber = 1;
+constexpr int LastVideoNumber = 9999;
+
+QString withLastFourReplaced(const QString& path, const QString& ending)
+{
+    return path.left(qMax<qsizetype>(0, path.size() - 4)) + ending;
+}
+
+QString fileNamePart(const QString& path) { return path.mid(path.lastIndexOf(u'/') + 1); }
+
+QString folderPart(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0) return u"."_s;
+    return slash == 0 ? u"/"_s : path.left(slash);
+}
+
+bool entryExists(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+// The names of one folder keyed by their lower-case form, for looking names
+// up without regard to case. Filled on first use: most names exist as written.
+class FolderNames {
+public:
+    explicit FolderNames(QString folder) : m_folder(std::move(folder)) {}
+
+    // path itself when it exists, else the entry of its folder whose name
+    // equals its name without regard to case, else path.
+    QString resolve(const QString& path)
+    {
+        if (entryExists(path)) return path;
+        if (!m_listed) {
+            m_listed = true;
+            QDirIterator it(m_folder,
+                            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            while (it.hasNext()) {
+                it.next();
+                const QString name = it.fileName();
+                QString& kept = m_names[name.toCaseFolded()];
+                if (kept.isEmpty() || name < kept) kept = name;
+            }
+        }
+        const QString found = m_names.value(fileNamePart(path).toCaseFolded());
+        if (found.isEmpty()) return path;
+        return m_folder == u"/"_s ? QString(u'/' + found) : QString(m_folder + u'/' + found);
+    }
+
+private:
+    QString m_folder;
+    bool m_listed = false;
+    QHash<QString, QString> m_names;
+};
+
+QString resolveNoCase(const QString& path) { return FolderNames(folderPart(path)).resolve(path); }
+
+// The size of a regular file, 0 when it cannot be opened. Opened without
+// blocking so that a pipe under a video's name cannot hang the list.
+qint64 openedFileSize(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return 0;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular ? qint64(st.st_size) : 0;
+}
+
+bool isRegularFile(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QImage loadThumbnail(const QString& path)
+{
+    QImage thumbnail(ThumbnailSide, ThumbnailSide, QImage::Format_RGB888);
+    thumbnail.fill(Qt::white);
+    if (!isRegularFile(path)) return thumbnail;
+
+    // Thumbnails carry a name the image plugins do not know; decide by content.
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setScaledSize(QSize(ThumbnailSide, ThumbnailSide));
+    QImage image = reader.read();
+    if (image.isNull()) return thumbnail;
+    if (image.size() != thumbnail.size())
+        image = image.scaled(thumbnail.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.hasAlphaChannel()) {
+        QPainter painter(&thumbnail);
+        painter.drawImage(0, 0, image);
+        return thumbnail;
+    }
+    return image.convertToFormat(QImage::Format_RGB888);
+}
+
+VideoEntry makeEntry(const QString& thumbnailPath, const QString& note, FolderNames& names)
+{
+    VideoEntry entry;
+    entry.thumbnailPath = thumbnailPath;
+    entry.thumbnailName = fileNamePart(thumbnailPath);
+    entry.note = note;
+    entry.mp4Path = names.resolve(withLastFourReplaced(thumbnailPath, u".MP4"_s));
+    entry.mp4Name = fileNamePart(entry.mp4Path);
+    entry.sizeText = VideoSizeText(openedFileSize(entry.mp4Path));
+    entry.thumbnail = loadThumbnail(thumbnailPath);
+    return entry;
+}
+
+// Copies source to target through a temporary file beside target that is
+// renamed over it once complete, so target is never left half-written and an
+// existing target survives a failed copy. Returns 0 or the errno of the failure.
+int copyFile(const QString& source, const QString& target)
+{
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) return errno;
+    struct stat st {};
+    int error = 0;
+    if (::fstat(in, &st) != 0)
+        error = errno;
+    else if (S_ISDIR(st.st_mode))
+        error = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        error = EINVAL;
+    if (error) {
+        ::close(in);
+        return error;
+    }
+
+    QByteArray temporary;
+    int out = -1;
+    for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
+        temporary = QFile::encodeName(folderPart(target) + u"/.~"_s + fileNamePart(target) + u'.' +
+                                      QString::number(QRandomGenerator::global()->generate(), 36));
+        out = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (out < 0 && errno != EEXIST) break;
+    }
+    if (out < 0) {
+        error = errno;
+        ::close(in);
+        return error;
+    }
+
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), size_t(buffer.size()));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            break;
+        }
+        if (got == 0) break;
+        for (ssize_t done = 0; done < got && !error;) {
+            const ssize_t put = ::write(out, buffer.constData() + done, size_t(got - done));
+            if (put < 0) {
+                if (errno != EINTR) error = errno;
+                continue;
+            }
+            done += put;
+        }
+        if (error) break;
+    }
+    ::close(in);
+    // Removable storage: the data must be on the device before the name is.
+    if (!error && ::fsync(out) != 0) error = errno;
+    if (::close(out) != 0 && !error) error = errno;
+    if (!error && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
+        error = errno;
+    if (error) ::unlink(temporary.constData());
+    return error;
+}
+
+void deleteVideoFiles(const VideoList& list, const QList<int>& rows)
+{
+    QStringList thumbnails;
+    for (const int row : rows)
+        thumbnails.append(list.entry(row).thumbnailPath);
+    for (const QString& thumbnail : std::as_const(thumbnails)) {
+        const QString mp4 = resolveNoCase(withLastFourReplaced(thumbnail, u".MP4"_s));
+        QFile::remove(thumbnail);
+        QFile::remove(mp4);
+    }
+}
+
+}  // namespace
+
+QString ConsoleVideoFolder(const QString& deviceDrive)
+{
+    QString drive = deviceDrive;
+    while (drive.endsWith(u'/'))
+        drive.chop(1);
+    return drive + u"/MP_ROOT/100MNV01"_s;
+}
+
+VideoList::~VideoList() = default;
+
+StorePrompts::~StorePrompts() = default;
+
+MemoryVideoList::MemoryVideoList() = default;
+
+MemoryVideoList::~MemoryVideoList() = default;
+
+int MemoryVideoList::count() const { return int(m_entries.size()); }
+
+const VideoEntry& MemoryVideoList::entry(int row) const { return m_entries.at(row); }
+
+void MemoryVideoList::appendEntry(VideoEntry entry)
+{
+    m_entries.append(std::move(entry));
+    m_selected.append(false);
+}
+
+void MemoryVideoList::removeAllEntries()
+{
+    m_entries.clear();
+    m_selected.clear();
+}
+
+QList<int> MemoryVideoList::selectedRows() const
+{
+    QList<int> rows;
+    for (qsizetype row = 0; row < m_selected.size(); ++row) {
+        if (m_selected.at(row)) rows.append(int(row));
+    }
+    return rows;
+}
+
+void MemoryVideoList::removeEntry(int row)
+{
+    if (row < 0 || row >= count()) return;
+    m_entries.removeAt(row);
+    m_selected.removeAt(row);
+}
+
+void MemoryVideoList::setSelected(int row, bool selected)
+{
+    if (row >= 0 && row < count()) m_selected[row] = selected;
+}
+
+bool MemoryVideoList::isSelected(int row) const
+{
+    return row >= 0 && row < count() && m_selected.at(row);
+}
+
+void MemoryVideoList::clearSelection() { m_selected.fill(false); }
+
+QString VideoSizeText(qint64 bytes)
+{
+    return QString::number((qMax<qint64>(0, bytes) + 511) / 1024) + u" KB"_s;
+}
+
+VideoEntry MakeVideoEntry(const QString& thumbnailPath, const QString& note)
+{
+    FolderNames names(folderPart(thumbnailPath));
+    return makeEntry(thumbnailPath, note, names);
+}
+
+void AddVideoEntry(VideoList& list, const QString& thumbnailPath, const QString& note)
+{
+    list.appendEntry(MakeVideoEntry(thumbnailPath, note));
+}
+
+void ListVideos(const QString& folder, VideoList& list)
+{
+    list.removeAllEntries();
+    FolderNames names(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!name.endsWith(u".THM"_s, Qt::CaseInsensitive)) continue;
+        const QString path =
+            folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
+        list.appendEntry(makeEntry(path, QString(), names));
+    }
+}
+
+std::optional<QString> FindFreeVideoName(const QString& deviceDrive)
+{
+    if (deviceDrive.isEmpty()) return std::nullopt;
+    const QString folder = ConsoleVideoFolder(deviceDrive);
+
+    QList<bool> taken(LastVideoNumber + 1, false);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        // M4V5nnnn.MP4 in any case.
+        const QString name = it.fileName();
+        if (name.size() != 12 || !name.startsWith(u"M4V5"_s, Qt::CaseInsensitive) ||
+            !name.endsWith(u".MP4"_s, Qt::CaseInsensitive))
+            continue;
+        int number = 0;
+        bool digits = true;
+        for (qsizetype i = 4; i < 8; ++i) {
+            const QChar c = name.at(i);
+            digits = digits && c >= u'0' && c <= u'9';
+            number = number * 10 + (c.unicode() - u'0');
+        }
+        if (digits) taken[number] = true;
+    }
+
+    for (int number = FirstVideoNumber; number <= LastVideoNumber; ++number) {
+        if (!taken.at(number)) return folder + u'/' + QString::asprintf("M4V5%.4d.MP4", number);
+    }
+    return std::nullopt;
+}
+
+bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
+                   VideoList& consoleList, StorePrompts& prompts)
+{
+    if (!deviceConnected) return false;
+
+    const std::optional<QString> target = FindFreeVideoName(deviceDrive);
+    if (!target) {
+        prompts.showMessage(u"Error: Could not create an output path."_s, StorePrompts::Icon::None);
+        return false;
+    }
+
+    const auto copy = [&prompts](const QString& source, const QString& destination) {
+        const int error = copyFile(source, destination);
+        if (error == 0) return true;
+        prompts.showMessage(
+            u"Could not transfer file %1 to PSP!\n%2"_s.arg(source, qt_error_string(error)),
+            StorePrompts::Icon::Exclamation);
+        return false;
+    };
+
+    if (!copy(mp4Path, *target)) return false;
+    const QString thumbnail = resolveNoCase(withLastFourReplaced(mp4Path, u".THM"_s));
+    const QString targetThumbnail = resolveNoCase(withLastFourReplaced(*target, u".THM"_s));
+    if (!copy(thumbnail, targetThumbnail)) {
+        // A video without its thumbnail is never listed, so it could neither be
+        // seen nor deleted here: take the copied MP4 back off the console.
+        QFile::remove(*target);
+        return false;
+    }
+
+    AddVideoEntry(consoleList, targetThumbnail, QString());
+    return true;
+}
+
+void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,
+                  const QString& pcFolder, StorePrompts& prompts)
+{
+    const QString caption = u"Warning"_s;
+    QList<int> rows = consoleList.selectedRows();
+    if (!rows.isEmpty()) {
+        if (!prompts.askYesNo(u"Are you sure you want to delete these files from the PSP?"_s,
+                              caption))
+            return;
+        deleteVideoFiles(consoleList, rows);
+        ListVideos(ConsoleVideoFolder(deviceDrive), consoleList);
+        return;
+    }
+    rows = computerList.selectedRows();
+    if (rows.isEmpty()) return;
+    if (!prompts.askYesNo(u"Are you sure you want to delete these files from the hard drive?"_s,
+                          caption))
+        return;
+    deleteVideoFiles(computerList, rows);
+    ListVideos(pcFolder, computerList);
+}

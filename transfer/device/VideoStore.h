@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// A video is a pair of files in one folder: NAME.THM (its thumbnail) and
+// NAME.MP4. Lists find videos through their thumbnails. File names are matched
+// without regard to case: the console's FAT storage does not keep it reliably.
+
+// The console's video folder below its drive (no trailing separator).
+QString ConsoleVideoFolder(const QString& deviceDrive);
+
+// Side of the thumbnail image of every entry.
+inline constexpr int ThumbnailSide = 40;
+
+// One row of a video list, fields in row order.
+struct VideoEntry {
+    QString thumbnailPath;  // full path of the .THM file
+    QString thumbnailName;  // the path after its last '/' (the whole path without one)
+    QString note;           // free text drawn beside the entry; callers pass ""
+    QString sizeText;       // the MP4's size: (bytes + 511) / 1024, then " KB"
+    QImage thumbnail;       // 40 x 40, 24-bit colour; white when the .THM is no image
+    QString mp4Path;        // the thumbnail path with ".MP4" for its last four characters,
+                            // or the existing file of that name in another case
+    QString mp4Name;        // the file-name part of mp4Path
+};
+
+// The rows of one list as the store sees them. The window's list control
+// implements it; row i always shows entry i.
+class VideoList {
+public:
+    virtual ~VideoList();
+
+    virtual int count() const = 0;
+    virtual const VideoEntry& entry(int row) const = 0;
+    // Appends one row.
+    virtual void appendEntry(VideoEntry entry) = 0;
+    // Removes every row.
+    virtual void removeAllEntries() = 0;
+    // The selected rows in ascending order.
+    virtual QList<int> selectedRows() const = 0;
+};
+
+// A list held in memory: the window's list model and the tests' list.
+class MemoryVideoList : public VideoList {
+public:
+    MemoryVideoList();
+    ~MemoryVideoList() override;
+
+    int count() const override;
+    const VideoEntry& entry(int row) const override;
+    void appendEntry(VideoEntry entry) override;
+    void removeAllEntries() override;
+    QList<int> selectedRows() const override;
+
+    // Removes one row; every later row moves one position up.
+    void removeEntry(int row);
+    void setSelected(int row, bool selected);
+    bool isSelected(int row) const;
+    void clearSelection();
+
+private:
+    QList<VideoEntry> m_entries;
+    QList<bool> m_selected;
+};
+
+// The message boxes the store shows. The window answers with real boxes,
+// tests record and answer them.
+class StorePrompts {
+public:
+    enum class Icon { None, Exclamation };
+
+    virtual ~StorePrompts();
+
+    // A message box with an OK button.
+    virtual void showMessage(const QString& text, Icon icon) = 0;
+    // A question with Yes and No buttons; true on Yes.
+    virtual bool askYesNo(const QString& text, const QString& caption) = 0;
+};
+
+// Replaces the rows of list with the videos of folder: one row per .THM file
+// (any case; directories skipped), in the order the file system lists them. A
+// missing or unreadable folder gives an empty list.
+void ListVideos(const QString& folder, VideoList& list);
+
+// Appends the row of the video whose thumbnail is thumbnailPath. An MP4 that
+// cannot be opened shows "0 KB"; sizes of 4 GiB and more show in full.
+void AddVideoEntry(VideoList& list, const QString& thumbnailPath, const QString& note);
+
+// Builds the entry AddVideoEntry appends, without a list.
+VideoEntry MakeVideoEntry(const QString& thumbnailPath, const QString& note);
+
+// The size text of an MP4 of that many bytes: "0 KB" for 512 bytes, "1 KB" for 513.
+QString VideoSizeText(qint64 bytes);
+
+// The full path of the next console video: the console video folder, '/' and
+// the first of M4V50001.MP4 ... M4V59999.MP4 that no entry of the folder takes
+// (compared without regard to case; only .MP4 names count). A missing or empty
+// folder gives M4V50001.MP4. Nothing when deviceDrive is empty or all 9999 are
+// taken. The folder is listed once.
+std::optional<QString> FindFreeVideoName(const QString& deviceDrive);
+
+// Copies the MP4 at mp4Path and its thumbnail (the same path with ".THM", found
+// without regard to case) onto the console under the next free name and appends
+// the console's row to consoleList. Without a connected console it does nothing
+// and says nothing. Messages: "Error: Could not create an output path." (no
+// icon) when no name is free; "Could not transfer file %s to PSP!\n%s" with the
+// file and the system's text for the failure (exclamation icon) when a copy
+// fails. Each file is written under a temporary name and renamed when complete,
+// so a failed copy leaves no partial file and replaces nothing. When the
+// thumbnail fails, the MP4 already copied stays on the console and gets no row.
+// True when both files were copied.
+bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
+                   VideoList& consoleList, StorePrompts& prompts);
+
+// Deletes the selected videos of one list after confirmation. Console rows are
+// offered first ("Are you sure you want to delete these files from the PSP?");
+// only when none is selected, computer rows ("... from the hard drive?"), each
+// asked with the caption "Warning". On Yes each selected video's .THM and then its
+// .MP4 are deleted (failures are passed over) and the list is read again from
+// its folder: the console video folder of deviceDrive, or pcFolder.
+void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,
+                  const QString& pcFolder, StorePrompts& prompts);

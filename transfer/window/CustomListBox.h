@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QPoint>
+
+#include "VideoStore.h"
+
+// The rows of one video list; row i always shows entry i.
+class CVideoListModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    const VideoEntry& entry(int row) const { return m_entries.at(row); }
+    int count() const { return int(m_entries.size()); }
+    void append(VideoEntry entry);
+    void clear();
+
+private:
+    QList<VideoEntry> m_entries;
+};
+
+// An owner-drawn list of videos. Each click toggles a row; pressing a selected
+// row keeps the selection whole so that it can be dragged, and releasing
+// without dragging deselects it. Dragging offers the selected MP4 paths under
+// the transfer window's own MIME type; a drop from the other list (never from
+// this one) is announced with videosDropped().
+class CCustomListBox : public QListView, public VideoList {
+    Q_OBJECT
+
+public:
+    // consoleSide names the list's side in the drag payload's source id.
+    explicit CCustomListBox(bool consoleSide, QWidget* parent = nullptr);
+
+    int count() const override;
+    const VideoEntry& entry(int row) const override;
+    void appendEntry(VideoEntry entry) override;
+    void removeAllEntries() override;
+    QList<int> selectedRows() const override;
+
+    void setRowSelected(int row, bool selected);
+
+    // The id this list writes into its drag payloads.
+    quint32 sourceId() const { return m_sourceId; }
+    // The payload a drag of the selected rows carries.
+    QMimeData* selectionMimeData() const;
+
+Q_SIGNALS:
+    // Videos were dropped on this list; text is the payload's text.
+    void videosDropped(CCustomListBox* list, const QString& text);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // True when the drop carries a payload of another list.
+    bool acceptsDrop(const QMimeData* mime) const;
+    void forgetPress();
+
+    CVideoListModel* m_model;
+    quint32 m_sourceId;
+    int m_dragRow = -1;
+    int m_deselectRow = -1;
+    QPoint m_pressPosition;
+};

@@ -1,0 +1,291 @@
+#include "FerryboxDlg.h"
+
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include "AboutDlg.h"
+#include "CustomListBox.h"
+#include "CustomPanel.h"
+#include "ListDragPayload.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString WindowCaption = u"Transfer Manager"_s;
+
+// Dialog units of the window's layout to pixels, with the 6 x 13 base units of
+// its 8-point dialog font, rounded as the layout was designed.
+int unitsX(int units) { return (units * 6 + 2) / 4; }
+int unitsY(int units) { return (units * 13 + 4) / 8; }
+QRect unitsRect(int x, int y, int width, int height)
+{
+    return QRect(unitsX(x), unitsY(y), unitsX(width), unitsY(height));
+}
+
+QPixmap picture(const QString& name)
+{
+    return QIcon(u":/ferrybox/"_s + name).pixmap(QSize(38, 19));
+}
+
+// Real message boxes, captioned with the program's title.
+class MessageBoxPrompts : public StorePrompts {
+public:
+    explicit MessageBoxPrompts(QWidget* owner) : m_owner(owner) {}
+
+    void showMessage(const QString& text, Icon icon) override
+    {
+        QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                        WindowCaption, text, QMessageBox::Ok, m_owner);
+        box.exec();
+    }
+
+    bool askYesNo(const QString& text, const QString& caption) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
+                        m_owner);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes;
+    }
+
+private:
+    QWidget* m_owner;
+};
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text,
+                        const QRect& rect)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    return button;
+}
+
+}  // namespace
+
+CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, StorePrompts* prompts, QWidget* parent)
+    : QDialog(parent), m_detector(detector)
+{
+    if (!prompts) m_ownPrompts = std::make_unique<MessageBoxPrompts>(this);
+    m_prompts = prompts ? prompts : m_ownPrompts.get();
+
+    setWindowTitle(WindowCaption);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(u":/ferrybox/ferrybox.svg"_s));
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+    setFixedSize(unitsX(320), unitsY(200));
+
+    m_labelFolder = makeLabel(this, u"LabelFolder"_s, u"PSP Folder"_s, unitsRect(7, 9, 130, 8));
+    m_buttonBrowse = makeButton(this, u"ButtonBrowse"_s, u"..."_s, unitsRect(139, 7, 17, 14));
+    m_pictureConnected =
+        makeLabel(this, u"PictureConnected"_s, QString(), QRect(unitsX(163), unitsY(8), 38, 19));
+    m_pictureConnected->setPixmap(picture(u"connected.svg"_s));
+    m_pictureDisconnected =
+        makeLabel(this, u"PictureDisconnected"_s, QString(), QRect(unitsX(163), unitsY(8), 38, 19));
+    m_pictureDisconnected->setPixmap(picture(u"disconnected.svg"_s));
+    m_labelConnection =
+        makeLabel(this, u"LabelConnection"_s, u"PSP Status Transfer"_s, unitsRect(194, 10, 119, 8));
+    m_labelDestination =
+        makeLabel(this, u"LabelDestination"_s, u"Destination"_s, unitsRect(127, 89, 117, 8));
+    m_labelStatus = makeLabel(this, u"LabelStatus"_s, u"PSP Status"_s, unitsRect(245, 102, 68, 8));
+    m_labelStatus->hide();
+    m_buttonTransfer =
+        makeButton(this, u"ButtonTransfer"_s, u"Transfer"_s, unitsRect(122, 166, 74, 13));
+    m_buttonUp = makeButton(this, u"ButtonUp"_s, u"Up"_s, unitsRect(7, 180, 40, 13));
+    m_buttonDelete =
+        makeButton(this, u"ButtonDelete"_s, u"Delete selected"_s, unitsRect(121, 180, 74, 13));
+
+    // Panels and lists are laid out in pixels over the client area.
+    const int half = (width() - 30) / 2;
+    m_leftPanel = new CCustomPanel(u"Left panel"_s, this);
+    m_leftPanel->setGeometry(QRect(QPoint(10, 40), QPoint(half + 10, 265)).adjusted(0, 0, -1, -1));
+    m_rightPanel = new CCustomPanel(u"Right panel"_s, this);
+    m_rightPanel->setGeometry(
+        QRect(QPoint(half + 20, 40), QPoint(2 * half + 20, 265)).adjusted(0, 0, -1, -1));
+    m_leftList = new CCustomListBox(false, m_leftPanel);
+    m_leftList->setObjectName(u"LeftList"_s);
+    m_leftList->setGeometry(m_leftPanel->rect().adjusted(5, 5, -5, -5));
+    m_rightList = new CCustomListBox(true, m_rightPanel);
+    m_rightList->setObjectName(u"RightList"_s);
+    m_rightList->setGeometry(m_rightPanel->rect().adjusted(5, 5, -5, -5));
+    QFont rowFont = font();
+    rowFont.setPixelSize(12);
+    m_leftList->setFont(rowFont);
+    m_rightList->setFont(rowFont);
+
+    connect(m_buttonBrowse, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonBrowse);
+    connect(m_buttonTransfer, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonTransfer);
+    connect(m_buttonUp, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonUp);
+    connect(m_buttonDelete, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonDelete);
+    connect(m_leftList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
+    connect(m_rightList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
+
+    m_labelDestination->clear();
+    m_labelFolder->clear();
+
+    const DetectionResult detected = m_detector.DetectDevice();
+    if (detected.succeeded) {
+        m_deviceDrive = detected.drive;
+        ShowDeviceState(m_deviceDrive);
+    } else {
+        m_prompts->showMessage(detected.message, StorePrompts::Icon::None);
+        m_labelStatus->setText(u"PSP Status: Error while trying to detect PSP!"_s);
+    }
+    connect(&m_detector, &DeviceDetector::deviceChanged, this, &CFerryboxDlg::OnDeviceChange);
+
+    // The computer side starts at the top of the file system.
+    setPcFolder(u"/"_s);
+}
+
+CFerryboxDlg::~CFerryboxDlg() = default;
+
+void CFerryboxDlg::setPcFolder(const QString& folder)
+{
+    m_pcFolder = folder;
+    showPcFolder();
+    ListVideos(m_pcFolder, *m_leftList);
+}
+
+void CFerryboxDlg::showPcFolder()
+{
+    m_labelFolder->setText(m_labelFolder->fontMetrics().elidedText(m_pcFolder, Qt::ElideMiddle,
+                                                                   m_labelFolder->width()));
+    m_labelFolder->setToolTip(m_pcFolder);
+}
+
+void CFerryboxDlg::ShowDeviceState(const QString& drive)
+{
+    if (!drive.isEmpty()) {
+        m_deviceConnected = true;
+        m_labelStatus->setText(u"PSP connected as drive %1"_s.arg(drive));
+        ListVideos(ConsoleVideoFolder(drive), *m_rightList);
+        m_labelConnection->setText(u"PSP Connected"_s);
+        m_pictureConnected->show();
+        m_pictureDisconnected->hide();
+    } else {
+        m_deviceConnected = false;
+        m_labelStatus->setText(u"PSP not connected"_s);
+        m_labelConnection->setText(u"PSP not connected"_s);
+        m_rightList->removeAllEntries();
+        m_pictureConnected->hide();
+        m_pictureDisconnected->show();
+    }
+}
+
+void CFerryboxDlg::OnDeviceChange()
+{
+    const DetectionResult detected = m_detector.DetectDevice();
+    if (!detected.succeeded) {
+        m_prompts->showMessage(detected.message, StorePrompts::Icon::None);
+        return;
+    }
+    m_deviceDrive = detected.drive;
+    ShowDeviceState(m_deviceDrive);
+}
+
+void CFerryboxDlg::clearSelections()
+{
+    m_leftList->clearSelection();
+    m_rightList->clearSelection();
+}
+
+void CFerryboxDlg::OnVideosDropped(CCustomListBox* list, const QString& text)
+{
+    // Videos are only ever copied onto the console.
+    if (list == m_leftList) {
+        clearSelections();
+        return;
+    }
+    const QStringList paths = DroppedPaths(text);
+    for (const QString& path : paths) {
+        if (!TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts))
+            return;
+    }
+    clearSelections();
+}
+
+void CFerryboxDlg::OnButtonTransfer()
+{
+    QStringList paths;
+    const QList<int> rows = m_leftList->selectedRows();
+    for (int row : rows)
+        paths.append(m_leftList->entry(row).mp4Path);
+    for (const QString& path : std::as_const(paths))
+        TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts);
+    clearSelections();
+    m_prompts->showMessage(u"Transfer complete"_s, StorePrompts::Icon::None);
+}
+
+void CFerryboxDlg::OnButtonDelete()
+{
+    DeleteVideos(*m_rightList, *m_leftList, m_deviceDrive, m_pcFolder, *m_prompts);
+}
+
+void CFerryboxDlg::OnButtonBrowse()
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, u"Choose the folder containing your PSP videos."_s,
+        QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+        QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty()) setPcFolder(folder);
+}
+
+void CFerryboxDlg::OnButtonUp()
+{
+    const qsizetype slash = m_pcFolder.lastIndexOf(u'/');
+    if (slash < 0) return;
+    QString parent = m_pcFolder.left(slash);
+    if (parent.isEmpty()) {
+        // The separator that starts an absolute path is the root itself.
+        if (m_pcFolder == u"/"_s) return;
+        parent = u"/"_s;
+    }
+    const QFileInfo info(parent);
+    if (!info.exists() || !info.isDir()) return;
+    setPcFolder(parent);
+}
+
+void CFerryboxDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CFerryboxDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter that no button took ends the window, as Escape does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CFerryboxDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The window system's own menu cannot be extended here; the window's
+    // context menu carries the About command instead.
+    QMenu menu(this);
+    menu.addAction(u"&About Transfer Manager..."_s, this, &CFerryboxDlg::OnAbout);
+    menu.exec(event->globalPos());
+}

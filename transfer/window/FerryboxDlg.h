@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+#include "DeviceDetection.h"
+#include "VideoStore.h"
+
+class QLabel;
+class QPushButton;
+class CCustomListBox;
+class CCustomPanel;
+
+// The transfer window: the videos of a computer folder on the left, those on
+// the attached console on the right, and the console's connection state on top.
+class CFerryboxDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // detector must outlive the window. prompts answers every message box; the
+    // window shows real ones when it is null.
+    explicit CFerryboxDlg(DeviceDetector& detector, StorePrompts* prompts = nullptr,
+                          QWidget* parent = nullptr);
+    ~CFerryboxDlg() override;
+
+    const QString& pcFolder() const { return m_pcFolder; }
+    const QString& deviceDrive() const { return m_deviceDrive; }
+    bool deviceConnected() const { return m_deviceConnected; }
+    CCustomListBox* leftList() const { return m_leftList; }
+    CCustomListBox* rightList() const { return m_rightList; }
+
+    // Shows folder on the left, as a choice in the folder browser does.
+    void setPcFolder(const QString& folder);
+
+public Q_SLOTS:
+    void OnDeviceChange();
+    void OnButtonTransfer();
+    void OnButtonDelete();
+    void OnButtonBrowse();
+    void OnButtonUp();
+    void OnAbout();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void ShowDeviceState(const QString& drive);
+    void OnVideosDropped(CCustomListBox* list, const QString& text);
+    void clearSelections();
+    void showPcFolder();
+
+    DeviceDetector& m_detector;
+    std::unique_ptr<StorePrompts> m_ownPrompts;
+    StorePrompts* m_prompts;
+
+    QString m_pcFolder;
+    QString m_deviceDrive;
+    bool m_deviceConnected = false;
+
+    QLabel* m_labelFolder = nullptr;          // 1003
+    QPushButton* m_buttonBrowse = nullptr;    // 1011
+    QLabel* m_pictureConnected = nullptr;     // 1009
+    QLabel* m_pictureDisconnected = nullptr;  // 1010
+    QLabel* m_labelConnection = nullptr;      // 1007
+    QLabel* m_labelDestination = nullptr;     // 1002
+    QLabel* m_labelStatus = nullptr;          // 1004
+    QPushButton* m_buttonTransfer = nullptr;  // 1014
+    QPushButton* m_buttonUp = nullptr;        // 1013
+    QPushButton* m_buttonDelete = nullptr;    // 1012
+    CCustomPanel* m_leftPanel = nullptr;
+    CCustomPanel* m_rightPanel = nullptr;
+    CCustomListBox* m_leftList = nullptr;   // 2000
+    CCustomListBox* m_rightList = nullptr;  // 2001
+};

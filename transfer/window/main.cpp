@@ -1,0 +1,27 @@
+#include <QApplication>
+#include <QIcon>
+
+#include "DeviceDetection.h"
+#include "FerryboxDlg.h"
+
+using namespace Qt::StringLiterals;
+
+// The program takes no arguments. Two environment variables point detection at
+// another system tree, for tests and screenshots with fixture devices:
+//   FERRYBOX_SYSFS_ROOT  instead of /sys (USB devices under bus/usb/devices)
+//   FERRYBOX_MOUNTINFO   instead of /proc/self/mountinfo
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Ferrybox"_s);
+    QApplication::setApplicationDisplayName(u"Transfer Manager"_s);
+    QApplication::setWindowIcon(QIcon(u":/ferrybox/ferrybox.svg"_s));
+
+    const QString sysfsRoot = qEnvironmentVariable("FERRYBOX_SYSFS_ROOT", u"/sys"_s);
+    const QString mountInfo = qEnvironmentVariable("FERRYBOX_MOUNTINFO", u"/proc/self/mountinfo"_s);
+    SysfsDeviceDetector detector(sysfsRoot + u"/bus/usb/devices"_s, mountInfo);
+
+    CFerryboxDlg dialog(detector);
+    dialog.exec();
+    return 0;
+}
