@@ -1,0 +1,31 @@
+#include "ProfileFile.h"
+
+#include "IniFile.h"
+#include "ProfileFields.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Section = u"General"_s;
+
+}  // namespace
+
+void LoadProfileSettings(int format, const QString& path)
+{
+    const ProfileRecord* table = ProfileRecordOf(format);
+    if (!table) return;
+    const IniFile file(path);
+    for (const ProfileField& field : table->fields)
+        if (const auto text = file.value(Section, field.key))
+            SetFieldFromText(field, table->record, *text);
+}
+
+void SaveProfileSettings(int format, const QString& path)
+{
+    const ProfileRecord* table = ProfileRecordOf(format);
+    if (!table) return;
+    IniFile file(path);
+    for (const ProfileField& field : table->fields)
+        file.writeString(Section, field.key, FieldText(field, table->record));
+}

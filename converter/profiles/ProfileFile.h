@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Reads a profile file into the record of an output format. Only the keys the
+// file holds change their fields; a missing or unreadable file, or a value
+// that is no integer where one is due, leaves the fields as they were.
+void LoadProfileSettings(int format, const QString& path);
+
+// Writes every field of a format's record into section "General" of the file,
+// in the file form's key order: keys already there keep their place, new ones
+// go to the end of the section, other keys and sections stay. Each key is on
+// disk once it is written; a refused write throws IniWriteError ("Unable to
+// write to <path>") and the keys written before it stay.
+void SaveProfileSettings(int format, const QString& path);
