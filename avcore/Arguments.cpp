@@ -1,0 +1,513 @@
+#include "Arguments.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string_view>
+
+namespace avcore {
+namespace {
+
+struct NamePair {
+    std::string_view legacy;
+    std::string_view today;
+};
+
+// Encoder names of the era that today's ffmpeg spells differently; any other
+// name is passed on as it is.
+constexpr std::array kVideoEncoders{
+    NamePair{"xvid", "libxvid"},      NamePair{"h264", "libx264"},
+    NamePair{"x264", "libx264"},      NamePair{"divx", "mpeg4"},
+    NamePair{"msmpeg4v3", "msmpeg4"}, NamePair{"wmv7", "wmv1"},
+    NamePair{"wmv8", "wmv2"},         NamePair{"flv1", "flv"},
+    NamePair{"mpeg1", "mpeg1video"},  NamePair{"mpeg2", "mpeg2video"},
+    NamePair{"theora", "libtheora"},  NamePair{"vp8", "libvpx"},
+};
+
+constexpr std::array kAudioEncoders{
+    NamePair{"mp3", "libmp3lame"}, NamePair{"lame", "libmp3lame"}, NamePair{"faac", "aac"},
+    NamePair{"libfaac", "aac"},    NamePair{"a52", "ac3"},         NamePair{"vorbis", "libvorbis"},
+};
+
+struct AmrName {
+    std::string_view name;
+    AmrKind kind;
+};
+
+// ffmpeg here has no AMR encoder: these names select our own.
+constexpr std::array kAmrEncoders{
+    AmrName{"amr_nb", AmrKind::NarrowBand},
+    AmrName{"amrnb", AmrKind::NarrowBand},
+    AmrName{"libopencore_amrnb", AmrKind::NarrowBand},
+    AmrName{"samr", AmrKind::NarrowBand},
+    AmrName{"amr_wb", AmrKind::WideBand},
+    AmrName{"amrwb", AmrKind::WideBand},
+    AmrName{"libvo_amrwbenc", AmrKind::WideBand},
+    AmrName{"sawb", AmrKind::WideBand},
+};
+
+constexpr std::array kFormats{
+    NamePair{"aac", "adts"},  // raw AAC files carry ADTS headers
+};
+
+// Containers of the ISO family cannot store Microsoft's MPEG-4 variant; the
+// same choice there means standard MPEG-4 video.
+constexpr std::array<std::string_view, 8> kIsoContainers{"mp4", "psp", "ipod", "3gp",
+                                                         "3g2", "m4v", "m4a",  "ismv"};
+constexpr std::array kIsoVideoEncoders{NamePair{"msmpeg4", "mpeg4"}};
+
+struct QualityRule {
+    std::string_view encoder;
+    std::string_view option;  // empty: the codec is lossless or has no such knob
+    std::string_view value;
+};
+
+// "Same quality": a constant high quality instead of a bit rate.
+constexpr std::array kQuality{
+    QualityRule{"libx264", "-crf", "18"}, QualityRule{"libx264rgb", "-crf", "18"},
+    QualityRule{"libx265", "-crf", "20"}, QualityRule{"libvpx", "-crf", "10"},
+    QualityRule{"ffvhuff", "", ""},       QualityRule{"huffyuv", "", ""},
+    QualityRule{"copy", "", ""},
+};
+constexpr QualityRule kDefaultQuality{"", "-q:v", "2"};
+
+constexpr std::array<std::string_view, 5> kH263Sizes{"128x96", "176x144", "352x288", "704x576",
+                                                     "1408x1152"};
+
+enum class Opt {
+    Overwrite,
+    NoOverwrite,
+    Format,
+    VideoCodec,
+    AudioCodec,
+    VideoBitRate,
+    AudioBitRate,
+    Channels,
+    SampleRate,
+    Size,
+    SameQuality,
+    Start,
+    Duration,
+    Target,
+    NoAudio,
+    NoVideo,
+};
+
+struct OptionRule {
+    std::string_view name;
+    Opt opt;
+    bool takesValue;
+};
+
+// The options avcore looks at; every other token is passed on unchanged.
+constexpr std::array kOptions{
+    OptionRule{"-y", Opt::Overwrite, false},       OptionRule{"-n", Opt::NoOverwrite, false},
+    OptionRule{"-f", Opt::Format, true},           OptionRule{"-vcodec", Opt::VideoCodec, true},
+    OptionRule{"-c:v", Opt::VideoCodec, true},     OptionRule{"-codec:v", Opt::VideoCodec, true},
+    OptionRule{"-acodec", Opt::AudioCodec, true},  OptionRule{"-c:a", Opt::AudioCodec, true},
+    OptionRule{"-codec:a", Opt::AudioCodec, true}, OptionRule{"-b", Opt::VideoBitRate, true},
+    OptionRule{"-b:v", Opt::VideoBitRate, true},   OptionRule{"-ab", Opt::AudioBitRate, true},
+    OptionRule{"-b:a", Opt::AudioBitRate, true},   OptionRule{"-ac", Opt::Channels, true},
+    OptionRule{"-ar", Opt::SampleRate, true},      OptionRule{"-s", Opt::Size, true},
+    OptionRule{"-sameq", Opt::SameQuality, false}, OptionRule{"-ss", Opt::Start, true},
+    OptionRule{"-t", Opt::Duration, true},         OptionRule{"-target", Opt::Target, true},
+    OptionRule{"-an", Opt::NoAudio, false},        OptionRule{"-vn", Opt::NoVideo, false},
+};
+
+const OptionRule* FindOption(const std::string& token)
+{
+    for (const auto& rule : kOptions)
+        if (rule.name == token) return &rule;
+    return nullptr;
+}
+
+template <typename Table>
+std::string Rename(const Table& table, const std::string& name)
+{
+    for (const auto& pair : table)
+        if (pair.legacy == name) return std::string(pair.today);
+    return name;
+}
+
+AmrKind AmrKindOf(const std::string& codec)
+{
+    for (const auto& entry : kAmrEncoders)
+        if (entry.name == codec) return entry.kind;
+    return AmrKind::None;
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string Extension(const std::string& name)
+{
+    const auto slash = name.find_last_of('/');
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return Lower(name.substr(dot + 1));
+}
+
+bool IsPlainNumber(const std::string& value)
+{
+    return !value.empty() && std::all_of(value.begin(), value.end(),
+                                         [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+// Plain numbers were kbit/s in the era; values with a unit, or large enough to
+// be bit/s already, stay as they are.
+std::string BitRate(const std::string& value, long long plainLimit)
+{
+    if (IsPlainNumber(value) && value.size() < 12 && std::atoll(value.c_str()) < plainLimit)
+        return value + 'k';
+    return value;
+}
+
+// A bit rate option value in bit/s, read the way BitRate writes it.
+long long BitsPerSecond(const std::string& value, long long plainLimit)
+{
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    const std::string unit = end ? std::string(end) : std::string();
+    if (unit == "k" || unit == "K") return static_cast<long long>(number * 1000);
+    if (unit == "M") return static_cast<long long>(number * 1000000);
+    if (!unit.empty()) return -1;
+    return number < static_cast<double>(plainLimit) ? static_cast<long long>(number * 1000)
+                                                    : static_cast<long long>(number);
+}
+
+constexpr long long kVideoPlainLimit = 100000;
+constexpr long long kAudioPlainLimit = 1000;
+
+constexpr std::array<int, 8> kAmrNbRates{4750, 5150, 5900, 6700, 7400, 7950, 10200, 12200};
+constexpr std::array<int, 9> kAmrWbRates{6600,  8850,  12650, 14250, 15850,
+                                         18250, 19850, 23050, 23850};
+
+struct OutputChoices {
+    std::string format;
+    std::string videoCodec;
+    std::string audioCodec;
+    std::string start;
+    std::string duration;
+    std::string channels;
+    std::string sampleRate;
+    std::string audioBitRate;
+    std::string size;
+    bool hasStart = false;
+    bool hasDuration = false;
+    bool sameQuality = false;
+    bool noAudio = false;
+    bool noVideo = false;
+};
+
+}  // namespace
+
+std::string FileUrl(const std::string& name)
+{
+    if (name == "-" || name.rfind("pipe:", 0) == 0 || name.find("://") != std::string::npos)
+        return name;
+    return "file:" + name;
+}
+
+bool IsLocalName(const std::string& name) { return FileUrl(name).rfind("file:", 0) == 0; }
+
+int AmrModeFor(AmrKind kind, long long bitsPerSecond)
+{
+    const auto pick = [bitsPerSecond](const auto& rates) {
+        int mode = 0;
+        for (int i = 0; i < static_cast<int>(rates.size()); ++i)
+            if (rates[static_cast<size_t>(i)] <= bitsPerSecond) mode = i;
+        return mode;
+    };
+    return kind == AmrKind::WideBand ? pick(kAmrWbRates) : pick(kAmrNbRates);
+}
+
+int AmrBitRate(AmrKind kind, int mode)
+{
+    const auto index = static_cast<size_t>(mode);
+    return kind == AmrKind::WideBand ? kAmrWbRates.at(index) : kAmrNbRates.at(index);
+}
+
+int AmrSampleRate(AmrKind kind) { return kind == AmrKind::WideBand ? 16000 : 8000; }
+
+EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
+                              const std::vector<std::string>& inputUrls,
+                              const std::string& outputUrl)
+{
+    EncodePlan plan;
+    const auto fail = [&plan](std::string message) {
+        plan.error = std::move(message);
+        return plan;
+    };
+
+    // The output is the last argument; the last -i ends the input options.
+    size_t lastInput = std::string::npos;
+    for (size_t i = 0; i + 1 < legacy.size(); ++i)
+        if (legacy[i] == "-i") lastInput = i;
+    if (lastInput == std::string::npos)
+        return fail("Error: no input file given (usage: avcore.dll -i INPUT [OPTIONS] OUTPUT)");
+    const size_t end = legacy.size() - 1;
+    if (lastInput + 1 >= end) return fail("Error: no output file given after the input");
+    plan.output = legacy[end];
+
+    std::vector<std::string> inputSection;
+    bool inputFormat = false;
+    for (size_t i = 0; i < lastInput + 2; ++i) {
+        const std::string& token = legacy[i];
+        if (token == "-y") {
+            plan.overwrite = true;
+        } else if (token == "-n") {
+            plan.overwrite = false;
+        } else if (token == "-i") {
+            ++i;
+            const size_t n = plan.inputs.size();
+            plan.inputs.push_back(legacy[i]);
+            plan.inputIsFile.push_back(!inputFormat);
+            inputSection.push_back(token);
+            if (n < inputUrls.size())
+                inputSection.push_back(inputUrls[n]);
+            else
+                inputSection.push_back(inputFormat ? legacy[i] : FileUrl(legacy[i]));
+            inputFormat = false;
+        } else {
+            // lavfi inputs are filter graphs, not file names.
+            if (token == "-f" && i + 1 < legacy.size() && legacy[i + 1] == "lavfi")
+                inputFormat = true;
+            inputSection.push_back(token);
+        }
+    }
+
+    // First look: which choices were made, wherever they stand.
+    OutputChoices choice;
+    for (size_t i = lastInput + 2; i < end; ++i) {
+        const OptionRule* rule = FindOption(legacy[i]);
+        if (!rule) continue;
+        std::string value;
+        if (rule->takesValue) {
+            if (i + 1 >= end) return fail("Error: option " + legacy[i] + " needs a value");
+            value = legacy[++i];
+        }
+        switch (rule->opt) {
+            case Opt::Overwrite:
+                plan.overwrite = true;
+                break;
+            case Opt::NoOverwrite:
+                plan.overwrite = false;
+                break;
+            case Opt::Format:
+                choice.format = value;
+                break;
+            case Opt::VideoCodec:
+                choice.videoCodec = value;
+                break;
+            case Opt::AudioCodec:
+                choice.audioCodec = value;
+                break;
+            case Opt::AudioBitRate:
+                choice.audioBitRate = value;
+                break;
+            case Opt::Channels:
+                choice.channels = value;
+                break;
+            case Opt::SampleRate:
+                choice.sampleRate = value;
+                break;
+            case Opt::Size:
+                choice.size = value;
+                break;
+            case Opt::SameQuality:
+                choice.sameQuality = true;
+                break;
+            case Opt::Start:
+                choice.start = value;
+                choice.hasStart = true;
+                break;
+            case Opt::Duration:
+                choice.duration = value;
+                choice.hasDuration = true;
+                break;
+            case Opt::NoAudio:
+                choice.noAudio = true;
+                break;
+            case Opt::NoVideo:
+                choice.noVideo = true;
+                break;
+            case Opt::VideoBitRate:
+            case Opt::Target:
+                break;
+        }
+    }
+
+    const std::string container = choice.format.empty() ? Extension(plan.output) : choice.format;
+    const bool iso =
+        std::find(kIsoContainers.begin(), kIsoContainers.end(), container) != kIsoContainers.end();
+    const auto videoEncoder = [iso](const std::string& name) {
+        const std::string today = Rename(kVideoEncoders, name);
+        return iso ? Rename(kIsoVideoEncoders, today) : today;
+    };
+    if (!choice.videoCodec.empty()) plan.videoEncoder = videoEncoder(choice.videoCodec);
+
+    if (!choice.noAudio) {
+        plan.amr = AmrKindOf(choice.audioCodec);
+        // 3GP's own default audio codec is AMR, which only avcore can encode.
+        if (choice.audioCodec.empty() &&
+            (container == "3gp" || container == "3g2" || container == "amr"))
+            plan.amr = AmrKind::NarrowBand;
+        if (plan.amr == AmrKind::None && !choice.audioCodec.empty())
+            plan.audioEncoder = Rename(kAudioEncoders, choice.audioCodec);
+    }
+    if (plan.amr != AmrKind::None) {
+        plan.audioEncoder = plan.amr == AmrKind::WideBand ? "amr_wb" : "amr_nb";
+        plan.amrRawFile = container == "amr";
+        const std::string rate = std::to_string(AmrSampleRate(plan.amr));
+        const char* name = plan.amr == AmrKind::WideBand ? "AMR wide-band" : "AMR narrow-band";
+        if (!choice.sampleRate.empty() && choice.sampleRate != rate)
+            return fail("Error: " + std::string(name) + " audio is " + rate +
+                        " Hz mono; a sample rate of " + choice.sampleRate + " Hz cannot be used");
+        if (!choice.channels.empty() && choice.channels != "1")
+            return fail("Error: " + std::string(name) + " audio is " + rate + " Hz mono; " +
+                        choice.channels + " channels cannot be used");
+        plan.amrMode = plan.amr == AmrKind::WideBand ? 8 : 7;
+        if (!choice.audioBitRate.empty()) {
+            const long long bits = BitsPerSecond(choice.audioBitRate, kAudioPlainLimit);
+            if (bits < 0)
+                return fail("Error: audio bit rate " + choice.audioBitRate + " is not a number");
+            plan.amrMode = AmrModeFor(plan.amr, bits);
+        }
+    }
+
+    if (plan.videoEncoder == "h263" && !choice.size.empty() &&
+        std::find(kH263Sizes.begin(), kH263Sizes.end(), choice.size) == kH263Sizes.end() &&
+        choice.size.find('x') != std::string::npos)
+        return fail("Error: picture size " + choice.size +
+                    " is not allowed for H.263 (allowed: 128x96, 176x144, 352x288, 704x576, "
+                    "1408x1152)");
+
+    // With one input a start position seeks the input: ffmpeg then decodes only
+    // from the nearest key frame on, and still delivers the same frames.
+    const bool seekInput = choice.hasStart && plan.inputs.size() == 1;
+    if (seekInput) {
+        const auto at = std::find(inputSection.begin(), inputSection.end(), "-i");
+        inputSection.insert(at, {"-ss", choice.start});
+    }
+
+    const bool amr = plan.amr != AmrKind::None;
+    std::vector<std::string> options;
+    for (size_t i = lastInput + 2; i < end; ++i) {
+        const OptionRule* rule = FindOption(legacy[i]);
+        if (!rule) {
+            options.push_back(legacy[i]);
+            continue;
+        }
+        const std::string value = rule->takesValue ? legacy[++i] : std::string();
+        const auto add = [&options](std::string_view name, const std::string& v) {
+            options.emplace_back(name);
+            options.push_back(v);
+        };
+        switch (rule->opt) {
+            case Opt::Overwrite:
+            case Opt::NoOverwrite:
+            case Opt::SameQuality:
+                break;
+            case Opt::Format:
+                if (!plan.amrRawFile) add("-f", Rename(kFormats, value));
+                break;
+            case Opt::VideoCodec:
+                add("-c:v", videoEncoder(value));
+                break;
+            case Opt::AudioCodec:
+                if (!amr) add("-c:a", Rename(kAudioEncoders, value));
+                break;
+            case Opt::VideoBitRate:
+                if (!choice.sameQuality) add("-b:v", BitRate(value, kVideoPlainLimit));
+                break;
+            case Opt::AudioBitRate:
+                if (!amr) add("-b:a", BitRate(value, kAudioPlainLimit));
+                break;
+            case Opt::Channels:
+                if (!amr) add("-ac", value == "5:1" ? std::string("6") : value);
+                break;
+            case Opt::SampleRate:
+                if (!amr) add("-ar", value);
+                break;
+            case Opt::Size:
+                add("-s", value);
+                break;
+            case Opt::Start:
+                if (!seekInput) add("-ss", value);
+                break;
+            case Opt::Duration:
+                add("-t", value);
+                break;
+            case Opt::Target:
+                add("-target", value);
+                break;
+            case Opt::NoAudio:
+                options.emplace_back("-an");
+                break;
+            case Opt::NoVideo:
+                options.emplace_back("-vn");
+                break;
+        }
+    }
+    if (choice.sameQuality && !choice.noVideo) {
+        QualityRule rule = kDefaultQuality;
+        for (const auto& r : kQuality)
+            if (r.encoder == plan.videoEncoder) rule = r;
+        if (!rule.option.empty()) {
+            options.emplace_back(rule.option);
+            options.emplace_back(rule.value);
+        }
+    }
+
+    const std::string output = outputUrl.empty() ? FileUrl(plan.output) : outputUrl;
+    if (!amr) {
+        plan.arguments = inputSection;
+        plan.arguments.insert(plan.arguments.end(), options.begin(), options.end());
+        plan.arguments.push_back(output);
+        return plan;
+    }
+
+    const std::vector<std::string> pcm{"-vn",
+                                       "-sn",
+                                       "-dn",
+                                       "-ac",
+                                       "1",
+                                       "-ar",
+                                       std::to_string(AmrSampleRate(plan.amr)),
+                                       "-c:a",
+                                       "pcm_s16le",
+                                       "-f",
+                                       "s16le",
+                                       "pipe:1"};
+    if (plan.amrRawFile) {
+        // The decoding run is the main run; avcore writes the .amr file itself.
+        plan.arguments = inputSection;
+        plan.arguments.insert(plan.arguments.end(), options.begin(), options.end());
+        plan.arguments.insert(plan.arguments.end(), pcm.begin(), pcm.end());
+        return plan;
+    }
+    plan.decoderArguments = inputSection;
+    if (choice.hasDuration)
+        plan.decoderArguments.insert(plan.decoderArguments.end(), {"-t", choice.duration});
+    plan.decoderArguments.insert(plan.decoderArguments.end(), pcm.begin(), pcm.end());
+
+    plan.silentArguments = inputSection;
+    plan.silentArguments.insert(plan.silentArguments.end(), options.begin(), options.end());
+    plan.silentArguments.insert(plan.silentArguments.end(), {"-an", output});
+
+    plan.arguments = inputSection;
+    plan.arguments.insert(plan.arguments.end(),
+                          {"-thread_queue_size", "512", "-f", "amr", "-i", "pipe:3"});
+    plan.arguments.insert(plan.arguments.end(), options.begin(), options.end());
+    if (!choice.noVideo) plan.arguments.insert(plan.arguments.end(), {"-map", "0:v?"});
+    const std::string amrInput = std::to_string(plan.inputs.size()) + ":a";
+    plan.arguments.insert(plan.arguments.end(), {"-map", amrInput, "-c:a", "copy"});
+    plan.arguments.push_back(output);
+    return plan;
+}
+
+}  // namespace avcore

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Process.h"
+
+namespace avcore {
+
+// Where ffmpeg writes: a fresh hidden file beside the output, renamed onto the
+// output only after success, so a failed run leaves neither a partial file
+// nor a damaged earlier file behind.
+struct OutputFile {
+    std::string target;
+    std::string temporary;  // empty when ffmpeg writes the target directly
+    Fd fd;
+    std::string error;
+
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
+    // Moves the finished file into place.
+    bool commit();
+};
+
+// Checks the output name (exists without -y, is a folder, is the input) and
+// creates the temporary file; out.error holds the error line on failure.
+void PrepareOutput(OutputFile& out, const std::string& given, bool overwrite,
+                   const std::vector<std::string>& inputUrls);
+
+}  // namespace avcore

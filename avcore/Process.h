@@ -1,0 +1,53 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace avcore {
+
+// One end of a pipe, closed when it goes out of scope.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    void reset();
+
+private:
+    int m_fd = -1;
+};
+
+struct Pipe {
+    Fd read;
+    Fd write;
+};
+
+// A close-on-exec pipe whose ends lie above the descriptors a child is given.
+bool MakePipe(Pipe& pipe, std::string& error);
+
+// Starts program with args (no shell), standard input from /dev/null and
+// childFd <- parentFd for each entry of fds. Returns the pid, or -1 with error.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::vector<std::pair<int, int>>& fds, std::string& error);
+
+// "exit status N" or "signal N (name)" for a waitpid status.
+std::string DescribeStatus(int status);
+
+}  // namespace avcore

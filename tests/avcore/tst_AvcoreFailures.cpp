@@ -1,0 +1,318 @@
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AvcoreHarness.h"
+
+// What the converter sees when things go wrong, hostile file names, the
+// console lines it parses, and where avcore finds ffmpeg.
+class TestAvcoreFailures : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_clip;
+    QString m_oddSizeClip;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    static void write(const QString& file, const QByteArray& bytes)
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    static QByteArray read(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_clip = path("clip.mp4");
+        m_oddSizeClip = path("odd.mp4");
+        QVERIFY(harness::makeClip(m_clip));
+        QVERIFY(harness::makeClip(m_oddSizeClip, "160x120"));
+        write(path("notmedia.avi"), "just some text, no media at all\n");
+        write(path("empty.mp4"), "");
+        QDir().mkpath(path("folder.avi"));
+        write(path("nothing.avs"), "AviSource(\"clip.mp4\")\n");
+        write(path("lost.avs"), "DirectShowSource(\"" + path("gone.avi").toUtf8() + "\")\n");
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("cause");
+
+        const QString avi = "-y -f avi -vcodec msmpeg4 -an";
+        QTest::newRow("missing input")
+            << path("nothere.avi") << avi << path("a.avi") << "No such file or directory";
+        QTest::newRow("not media")
+            << path("notmedia.avi") << avi << path("b.avi") << "not a media file";
+        QTest::newRow("empty input")
+            << path("empty.mp4") << avi << path("c.avi") << "not a media file";
+        QTest::newRow("folder as input")
+            << path("folder.avi") << avi << path("d.avi") << "is a folder";
+        QTest::newRow("unknown codec") << m_clip << "-y -f avi -vcodec nosuchcodec" << path("e.avi")
+                                       << "unknown codec 'nosuchcodec'";
+        QTest::newRow("unknown format") << m_clip << "-y -f nosuchformat" << path("f.avi")
+                                        << "unknown output format 'nosuchformat'";
+        QTest::newRow("h263 size asked") << m_clip << "-y -f avi -vcodec h263 -s 320x240"
+                                         << path("g.avi") << "not allowed for H.263";
+        QTest::newRow("h263 size of the source")
+            << m_oddSizeClip << "-y -f avi -vcodec h263" << path("h.avi")
+            << "160x120 is not allowed for H.263";
+        QTest::newRow("output folder missing")
+            << m_clip << avi << path("none/i.avi") << "does not exist";
+        // Root may write anywhere but into sysfs.
+        QTest::newRow("output folder not writable")
+            << m_clip << avi << (geteuid() == 0 ? QString("/sys/j.avi") : path("locked/j.avi"))
+            << "Permission denied";
+        QTest::newRow("script names no file")
+            << path("nothing.avs") << avi << path("k.avi") << "names no input";
+        QTest::newRow("script names a missing file")
+            << path("lost.avs") << avi << path("l.avi") << "No such file or directory";
+        QTest::newRow("amr at the wrong rate")
+            << m_clip << "-y -f amr -acodec amr_nb -ar 44100" << path("m.amr") << "8000 Hz mono";
+    }
+
+    void badInput()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, options);
+        QFETCH(QString, output);
+        QFETCH(QString, cause);
+        QDir().mkpath(path("locked"));
+        QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner);
+
+        const harness::Run run = harness::runAvcore(
+            QStringList{"-i", input} + options.split(QLatin1Char(0x20), Qt::SkipEmptyParts) +
+            QStringList{output});
+        QFile::setPermissions(path("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QVERIFY(run.exitCode > 0);
+        const QStringList errors = run.errorLines();
+        QVERIFY2(errors.size() == 1, run.console.constData());
+        QVERIFY2(errors.first().contains(cause), qPrintable(errors.first()));
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
+    }
+
+    void existingOutput()
+    {
+        const QString output = path("existing.avi");
+        write(output, "earlier file");
+        const QStringList args{"-i", m_clip, "-f", "avi", "-vcodec", "msmpeg4", output};
+
+        harness::Run run = harness::runAvcore(args);
+        QVERIFY(run.exitCode > 0);
+        QCOMPARE(run.errorLines().size(), 1);
+        QVERIFY(run.errorLines().first().contains("already exists"));
+        QCOMPARE(read(output), QByteArray("earlier file"));
+
+        // A failing run with -y leaves the earlier file as it was.
+        run =
+            harness::runAvcore(QStringList{"-y"} + args.mid(0, 5) + QStringList{"nosuch", output});
+        QVERIFY(run.exitCode > 0);
+        QCOMPARE(read(output), QByteArray("earlier file"));
+
+        run = harness::runAvcore(QStringList{"-y"} + args);
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        QCOMPARE(harness::probe(output).video.value("codec_name").toString(), QString("msmpeg4v3"));
+        QVERIFY(QFileInfo(output).permissions() & QFile::ReadOther);
+        QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
+    }
+
+    // A file size limit stands in for a full disk: the write fails part way.
+    void fullDisk_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("through ffmpeg")
+            << "-y -f vob -vcodec mpeg2video -s 720x576 -b 6000k" << path("full.vob");
+        QTest::newRow("amr written by avcore")
+            << "-y -f amr -acodec amr_wb -ab 24" << path("full.amr");
+    }
+
+    void fullDisk()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, output);
+        write(output, "earlier file");
+        const harness::Run run = harness::runAvcore(
+            QStringList{"-i", m_clip} + options.split(QLatin1Char(0x20)) + QStringList{output},
+            QProcessEnvironment::systemEnvironment(), [] {
+                const rlimit limit{2048, 2048};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        QVERIFY(run.exitCode > 0);
+        QVERIFY2(run.errorLines().size() == 1, run.console.constData());
+        QVERIFY2(run.errorLines().first().contains("File too large"),
+                 qPrintable(run.errorLines().first()));
+        QCOMPARE(read(output), QByteArray("earlier file"));
+        QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
+    }
+
+    void hostileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blanks") << "with  blanks";
+        QTest::newRow("single quote") << "it's";
+        QTest::newRow("double quote") << "say \"hi\"";
+        QTest::newRow("dollar") << "$HOME and ${PATH}";
+        QTest::newRow("backquote") << "`touch pwned`";
+        QTest::newRow("leading dash") << "-y -i";
+        QTest::newRow("newline") << "two\nlines";
+        QTest::newRow("non-ascii") << QString::fromUtf8("Ünïcødé 日本語");
+        QTest::newRow("shell and url signs") << "a;b&c|d>e<f*g?h:i%j#k";
+    }
+
+    // Relative names from the working folder, so nothing shields a leading dash.
+    void hostileNames()
+    {
+        QFETCH(QString, name);
+        const QString input = name + ".mp4";
+        const QString output = name + ".avi";
+        QVERIFY(QFile::copy(m_clip, path(input)));
+        const harness::Run run = harness::runAvcore(
+            {"-i", input, "-y", "-f", "avi", "-vcodec", "msmpeg4", "-acodec", "mp3", output},
+            QProcessEnvironment::systemEnvironment(), {}, m_dir.path());
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        QVERIFY(!QFile::exists(path("pwned")));
+        const harness::Probe probe = harness::probe(path(output));
+        QCOMPARE(probe.video.value("codec_name").toString(), QString("msmpeg4v3"));
+        QCOMPARE(probe.audio.value("codec_name").toString(), QString("mp3"));
+        QString shown = output;
+        shown.replace('\n', '?');
+        QVERIFY2(run.console.contains(QByteArray("to '" + shown.toUtf8() + "':")),
+                 run.console.constData());
+        QVERIFY(QFile::remove(path(input)));
+    }
+
+    void consoleLines()
+    {
+        const QString output = path("console.avi");
+        const harness::Run run =
+            harness::runAvcore({"-i", m_clip, "-y", "-f", "avi", "-vcodec", "msmpeg4", output});
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        const QString text = QString::fromUtf8(run.console);
+        QVERIFY(text.contains(QRegularExpression("(^|\n)Input #0, [^\n]*, from '" +
+                                                 QRegularExpression::escape(m_clip) + "':\n")));
+        QVERIFY(text.contains("\n  Duration: 00:00:01.00, "));
+        QVERIFY(text.contains("\nOutput #0, avi, to '" + output + "':\n"));
+        // Progress: seconds after " time=", a blank after them, a CR at the end.
+        const QRegularExpression progress(" time=(\\d+\\.\\d\\d) [^\r\n]*\r");
+        auto it = progress.globalMatch(text);
+        double last = -1;
+        while (it.hasNext())
+            last = it.next().captured(1).toDouble();
+        QVERIFY2(qAbs(last - 1.0) < 0.1, qPrintable(text));
+        QVERIFY(!text.contains(QRegularExpression(" time=\\d\\d:")));
+        QVERIFY(run.errorLines().isEmpty());
+    }
+
+    // The input seek keeps the asked start and length.
+    void timeControl()
+    {
+        const QString output = path("piece.avi");
+        const harness::Run run =
+            harness::runAvcore({"-i", m_clip, "-y", "-f", "avi", "-t", "0:00:00.400", "-ss",
+                                "0:00:00.400", "-vcodec", "mjpeg", "-an", output});
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        const harness::Probe probe = harness::probe(output);
+        QCOMPARE(probe.video.value("nb_frames").toString(), QString("10"));
+    }
+
+    // An AMR track needs sound: a silent input still converts, without it.
+    void silentInputWithAmr()
+    {
+        const QString silent = path("silent.mp4");
+        QCOMPARE(harness::runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", m_clip, "-an",
+                                             "-c:v", "copy", silent}),
+                 0);
+        const QString output = path("silent.3gp");
+        const harness::Run run = harness::runAvcore(
+            {"-i", silent, "-y", "-f", "3gp", "-vcodec", "h263", "-s", "176x144", "-acodec",
+             "amr_nb", "-ac", "1", "-ar", "8000", "-ab", "13", output});
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        QVERIFY(run.errorLines().isEmpty());
+        const harness::Probe probe = harness::probe(output);
+        QCOMPARE(probe.video.value("codec_name").toString(), QString("h263"));
+        QVERIFY(probe.audio.isEmpty());
+    }
+
+    void scriptInput()
+    {
+        const QString source = path("via \"script\".mp4");
+        QVERIFY(QFile::copy(m_clip, source));
+        const QString script = path("DirectShow.avs");
+        write(script, "DirectShowSource(\"" + source.toUtf8() + "\", fps=25, audio=true)\n");
+        const QString output = path("from script.mp3");
+        const harness::Run run = harness::runAvcore(
+            {"-i", script, "-y", "-f", "mp3", "-vn", "-acodec", "mp3", "-ab", "128", output});
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        QVERIFY(run.console.contains(QByteArray("from '" + script.toUtf8() + "':")));
+        QCOMPARE(harness::probe(output).audio.value("codec_name").toString(), QString("mp3"));
+    }
+
+    void findsFfmpeg()
+    {
+        const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
+        QVERIFY(!ffmpeg.isEmpty());
+        const QString wrapper = path("my ffmpeg");
+        write(wrapper,
+              "#!/bin/sh\n: > \"${0%/*}/wrapper used\"\nexec '" + ffmpeg.toUtf8() + "' \"$@\"\n");
+        QFile::setPermissions(wrapper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", path("nothing here"));
+        env.insert("CLIPFORGE_FFMPEG", wrapper);
+        harness::Run run =
+            harness::runAvcore({"-i", m_clip, "-y", "-f", "wav", "-vn", path("found.wav")}, env);
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        QVERIFY(QFile::exists(path("wrapper used")));
+
+        env.insert("CLIPFORGE_FFMPEG", path("no such ffmpeg"));
+        run = harness::runAvcore({"-i", m_clip, "-y", "-f", "wav", "-vn", path("lost.wav")}, env);
+        QVERIFY(run.exitCode > 0);
+        QCOMPARE(run.errorLines().size(), 1);
+        QVERIFY(run.errorLines().first().contains("ffmpeg was not found"));
+        QVERIFY(!QFile::exists(path("lost.wav")));
+    }
+
+    // Stopping avcore stops ffmpeg and leaves no partial file.
+    void stopped()
+    {
+        const QString output = path("stopped.avi");
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(harness::avcorePath(),
+                      {"-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=600", "-y", "-f",
+                       "avi", "-vcodec", "mjpeg", output});
+        QByteArray console;
+        while (!console.contains(" time=") && process.waitForReadyRead(30000))
+            console += process.readAll();
+        QVERIFY2(console.contains(" time="), console.constData());
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(30000));
+        console += process.readAll();
+        QVERIFY(process.exitCode() > 0);
+        QVERIFY(console.contains("\nError: the conversion was stopped"));
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAvcoreFailures)
+#include "tst_AvcoreFailures.moc"
