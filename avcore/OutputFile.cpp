@@ -45,6 +45,7 @@ bool OutputFile::commit()
         return false;
     }
     temporary.clear();
+    watchdog.release();
     return true;
 }
 
@@ -85,7 +86,10 @@ void PrepareOutput(OutputFile& out, const std::string& given, bool overwrite,
                        });
     if (!plain) suffix.clear();
     std::string pattern = folder + "/.avcore-XXXXXX" + suffix;
-    const int fd = ::mkostemps(pattern.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    // Without a watchdog (no process to spare) the file is made all the same;
+    // only a kill of avcore would leave it.
+    out.watchdog.start();
+    const int fd = out.watchdog.createTemporary(pattern);
     if (fd < 0) {
         const int code = errno;
         out.error = "Error: cannot write the output file " + Quote(given) + ": " +

@@ -4,16 +4,19 @@
 #include <vector>
 
 #include "Process.h"
+#include "Watchdog.h"
 
 namespace avcore {
 
 // Where ffmpeg writes: a fresh hidden file beside the output, renamed onto the
 // output only after success, so a failed run leaves neither a partial file
-// nor a damaged earlier file behind.
+// nor a damaged earlier file behind. The watchdog removes the hidden file also
+// when avcore is killed and cannot.
 struct OutputFile {
     std::string target;
     std::string temporary;  // empty when ffmpeg writes the target directly
     Fd fd;
+    Watchdog watchdog;
     std::string error;
 
     OutputFile() = default;

@@ -2,6 +2,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +32,56 @@ class TestAvcoreFailures : public QObject {
     {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    // Starts avcore and reads its console until the first progress line.
+    static QByteArray startUntilProgress(QProcess& process, const QStringList& args)
+    {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(harness::avcorePath(), args);
+        QByteArray console;
+        while (!console.contains(" time=") && process.waitForReadyRead(30000))
+            console += process.readAll();
+        return console;
+    }
+
+    // A process as /proc shows it: the fields after the name, from the state on.
+    static QList<QByteArray> processFields(qint64 pid)
+    {
+        QFile f(QString("/proc/%1/stat").arg(pid));
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        const QByteArray stat = f.readAll();
+        return stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    }
+
+    // Number and start time, so that a reused number is not taken for the
+    // process.
+    using ProcessId = QPair<qint64, QByteArray>;
+
+    static QList<ProcessId> descendants(qint64 root)
+    {
+        QMultiHash<qint64, qint64> children;
+        for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+            bool number = false;
+            const qint64 pid = entry.toLongLong(&number);
+            const QList<QByteArray> fields = number ? processFields(pid) : QList<QByteArray>();
+            if (fields.size() > 19) children.insert(fields[1].toLongLong(), pid);
+        }
+        QList<ProcessId> found;
+        QList<qint64> todo{root};
+        while (!todo.isEmpty())
+            for (qint64 child : children.values(todo.takeFirst())) {
+                found.append({child, processFields(child).value(19)});
+                todo.append(child);
+            }
+        return found;
+    }
+
+    // A zombie counts as gone: its parent may be an init that never reaps.
+    static bool alive(const ProcessId& process)
+    {
+        const QList<QByteArray> fields = processFields(process.first);
+        return fields.size() > 19 && fields[19] == process.second && fields[0] != "Z";
     }
 
 private Q_SLOTS:
@@ -296,13 +348,9 @@ private Q_SLOTS:
     {
         const QString output = path("stopped.avi");
         QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(harness::avcorePath(),
-                      {"-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=600", "-y", "-f",
-                       "avi", "-vcodec", "mjpeg", output});
-        QByteArray console;
-        while (!console.contains(" time=") && process.waitForReadyRead(30000))
-            console += process.readAll();
+        QByteArray console = startUntilProgress(
+            process, {"-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=600", "-y", "-f",
+                      "avi", "-vcodec", "mjpeg", output});
         QVERIFY2(console.contains(" time="), console.constData());
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(30000));
@@ -311,6 +359,59 @@ private Q_SLOTS:
         QVERIFY(console.contains("\nError: the conversion was stopped"));
         QVERIFY(!QFile::exists(output));
         QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
+    }
+
+    // The converter's "Stop now" kills avcore's whole process group with
+    // SIGKILL, so avcore cannot clean up itself.
+    void killed_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("output");
+        const QString sound = "-f lavfi -i sine=sample_rate=44100:duration=600 ";
+        const QString amr = " -acodec amr_nb -ac 1 -ar 8000 -ab 12";
+        QTest::newRow("through ffmpeg")
+            << "-f lavfi -i testsrc=size=640x480:rate=25:duration=600 -y -f avi -vcodec mjpeg"
+            << "killed.avi";
+        QTest::newRow("amr written by avcore") << sound + "-y -f amr" + amr << "killed.amr";
+        QTest::newRow("amr muxed by ffmpeg")
+            << "-f lavfi -i testsrc=size=176x144:rate=25:duration=600 " + sound +
+                   "-y -f 3gp -vcodec h263 -s 176x144" + amr
+            << "killed.3gp";
+    }
+
+    void killed()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, output);
+        QTemporaryDir folder(path("killed-XXXXXX"));
+        QVERIFY(folder.isValid());
+        const QString target = folder.filePath(output);
+        write(target, "earlier file");
+        const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+
+        QProcess process;
+        // Its own process group, as the converter starts it.
+        process.setChildProcessModifier([] { ::setsid(); });
+        const QByteArray console =
+            startUntilProgress(process, options.split(QLatin1Char(0x20)) + QStringList{target});
+        QVERIFY2(console.contains(" time="), console.constData());
+
+        const auto group = static_cast<pid_t>(process.processId());
+        const QList<ProcessId> run =
+            QList<ProcessId>{{group, processFields(group).value(19)}} + descendants(group);
+        QCOMPARE(::kill(-group, SIGKILL), 0);
+        QVERIFY(process.waitForFinished(30000));
+
+        const auto clean = [&] {
+            return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden) == before &&
+                   std::none_of(run.begin(), run.end(), alive);
+        };
+        // The watchdog cleans up a moment after avcore's death.
+        static_cast<void>(QTest::qWaitFor(clean, 10000));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), before);
+        for (const ProcessId& left : run)
+            QVERIFY2(!alive(left), qPrintable(QString::number(left.first)));
+        QCOMPARE(read(target), QByteArray("earlier file"));
     }
 };
 
