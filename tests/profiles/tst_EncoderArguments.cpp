@@ -292,6 +292,119 @@ private Q_SLOTS:
     }
     void edgeCases() { check(); }
 
+    // Every row of the option tables: frame rates, aspects, sample rates,
+    // codec names and disc targets.
+    void tableRows_data()
+    {
+        addColumns();
+        const QString aviMp3 = "-acodec mp3 -ac 2 -ab 96 -ar 22050 ";
+        const QStringList frameRates{"10", "12",    "14.985", "15", "19.98", "23.976", "24",
+                                     "25", "29.97", "30",     "50", "59.94", "60"};
+        for (int i = 0; i < frameRates.size(); ++i)
+            QTest::addRow("AVI frame rate %d", i)
+                << int(ofAVI)
+                << QStringList{"VideoKeepFrameRateDivX=0", QString("VideoFrameRateDivX=%1").arg(i)}
+                << "-y -f avi -vcodec msmpeg4 -b 1080k -r " + frameRates[i] + " " + aviMp3;
+        const QStringList vobFrameRates{"19.98", "23.976", "24",    "25", "29.97",
+                                        "30",    "50",     "59.94", "60"};
+        for (int i = 0; i < vobFrameRates.size(); ++i)
+            QTest::addRow("VOB frame rate %d", i)
+                << int(ofVOB)
+                << QStringList{"VideoKeepFrameRateMpeg2=0",
+                               QString("VideoFrameRateMpeg2=%1").arg(i), "AudioDisableAudio=1"}
+                << "-y -f vob -vcodec mpeg2video -s 720x576 -b 6000k -r " + vobFrameRates[i] +
+                       " -aspect 5:4 -an ";
+        const QStringList aspects{"", "-aspect 4:3 ", "-aspect 16:9 ", ""};
+        for (int i = 0; i < aspects.size(); ++i)
+            QTest::addRow("AVI aspect %d", i)
+                << int(ofAVI) << QStringList{QString("VideoAspectDivX=%1").arg(i)}
+                << "-y -f avi -vcodec msmpeg4 -b 1080k -r " + QString("25 ") + aspects[i] + aviMp3;
+        const QStringList dvdAspects{"-aspect 1:1 ", "-aspect 4:3 ", "-aspect 16:9 ", ""};
+        for (int i = 0; i < dvdAspects.size(); ++i)
+            QTest::addRow("MPEG DVD aspect %d", i)
+                << int(ofMPEG)
+                << QStringList{"UsePresetFormats=1", "PresetType=2", "TargetFormat=1",
+                               "DVDVideoKeepAspect=0", QString("DVDVideoAspect=%1").arg(i)}
+                << "-target ntsc-dvd -b 6000k " + dvdAspects[i] + "-ab 384 ";
+        const QStringList fullRates{"11025", "12000", "16000", "22050",
+                                    "24000", "32000", "44100", "48000"};
+        for (int i = 0; i < fullRates.size(); ++i)
+            QTest::addRow("WAV sample rate %d", i)
+                << int(ofWAV) << QStringList{QString("AudioSampleRatePcm16le=%1").arg(i)}
+                << "-y -f wav -vn -acodec pcm_s16le -ac 2 -ar " + fullRates[i] + " ";
+        const QStringList shortRates{"22050", "24000", "44100", "48000"};
+        for (int i = 0; i < shortRates.size(); ++i)
+            QTest::addRow("MP3 sample rate %d", i)
+                << int(ofMP3) << QStringList{QString("AudioSampleRateMp3=%1").arg(i)}
+                << "-y -f mp3 -vn -acodec mp3 -ac 2 -ab 128 -ar " + shortRates[i] + " ";
+        const QStringList flashRates{"11025", "22050", "44100"};
+        for (int i = 0; i < flashRates.size(); ++i)
+            QTest::addRow("SWF sample rate %d", i)
+                << int(ofSWF) << QStringList{QString("AudioSampleRateMp3=%1").arg(i)}
+                << "-y -vcodec flv -b 768k -r 25 -acodec mp3 -ac 2 -ar " + flashRates[i] + " ";
+
+        const QStringList aviVideo{"msmpeg4", "xvid",    "msmpeg4", "msmpeg4v2", "h263", "h263p",
+                                   "h264",    "ffvhuff", "mjpeg",   "svq1",      "flv"};
+        for (int i = 0; i < aviVideo.size(); ++i)
+            QTest::addRow("AVI video codec %d", i)
+                << int(ofAVI) << QStringList{QString("VideoCodec=%1").arg(i)}
+                << "-y -f avi -vcodec " + aviVideo[i] + (i == 4 ? " -s 352x288" : "") +
+                       " -b 1080k -r 25 " + aviMp3;
+        const QStringList aviAudio{
+            "-acodec mp2 -ac 2 -ab 96 -ar 22050 ", aviMp3, "-acodec pcm_s16le -ac 2 -ar 22050 ",
+            "-acodec pcm_u8 -ac 2 -ar 22050 ", "-acodec ac3 -ac 2 -ar 22050 -ab 96 "};
+        for (int i = 0; i < aviAudio.size(); ++i)
+            QTest::addRow("AVI audio codec %d", i)
+                << int(ofAVI) << QStringList{QString("AudioCodec=%1").arg(i)}
+                << "-y -f avi -vcodec msmpeg4 -b 1080k -r 25 " + aviAudio[i];
+        const QStringList movVideo{"svq1", "msmpeg4", "xvid", "h263 -s 352x288", "h264"};
+        for (int i = 0; i < movVideo.size(); ++i)
+            QTest::addRow("MOV video codec %d", i)
+                << int(ofMOV) << QStringList{QString("VideoCodec=%1").arg(i), "AudioDisableAudio=1"}
+                << "-y -f mov -vcodec " + movVideo[i] + " -b 1200k -r 25 -an ";
+        const QStringList movAudio{"-ac 2 -ab 64 -ar 22050 ", "-acodec pcm_alaw -ac 2 -ar 22050 ",
+                                   "-acodec amr_nb -ac 1 -ar 8000 -ab 8 ",
+                                   "-acodec pcm_s16le -ac 2 -ar 22050 ",
+                                   "-acodec pcm_s16be -ac 2 -ar 22050 "};
+        for (int i = 0; i < movAudio.size(); ++i)
+            QTest::addRow("MOV audio codec %d", i)
+                << int(ofMOV) << QStringList{QString("AudioCodec=%1").arg(i)}
+                << "-y -f mov -vcodec h264 -b 1200k -r 25 " + movAudio[i];
+        const QStringList wmvVideo{"msmpeg4", "msmpeg4v2", "wmv1", "wmv2"};
+        for (int i = 0; i < wmvVideo.size(); ++i) {
+            QTest::addRow("WMV video codec %d", i)
+                << int(ofWMV) << QStringList{QString("VideoCodec=%1").arg(i)}
+                << "-y -vcodec " + wmvVideo[i] + " -b 768k -r 25 -acodec mp3 -ac 2 -ar 22050 ";
+            if (i < 2)
+                QTest::addRow("ASF video codec %d", i)
+                    << int(ofASF) << QStringList{QString("VideoCodec=%1").arg(i)}
+                    << "-y -f asf -vcodec " + wmvVideo[i] +
+                           " -b 768k -r 25 -acodec mp3 -ac 2 -ab 64 -ar 22050 ";
+        }
+        const QStringList mpeg2Audio{"-acodec ac3 -ac 2 -ar 48000 -ab 256 ",
+                                     "-acodec mp2 -ac 2 -ab 160 -ar 44100 ",
+                                     "-acodec mp3 -ac 2 -ab 160 -ar 44100 ", ""};
+        for (int i = 0; i < mpeg2Audio.size(); ++i)
+            QTest::addRow("MPEG-2 audio codec %d", i)
+                << int(ofMPEG) << QStringList{QString("AudioCodecMpeg2=%1").arg(i)}
+                << "-y -vcodec mpeg2video -b 2496k -r 25 " + mpeg2Audio[i];
+        const QStringList discs{"vcd", "svcd", "dvd"};
+        const QStringList targets{"film", "ntsc", "pal"};
+        for (int type = 0; type < discs.size() + 1; ++type)
+            for (int target = 0; target < targets.size() + 1; ++target) {
+                QString expected;
+                if (type < 3 && target < 3)
+                    expected = "-target " + targets[target] + '-' + discs[type] + ' ';
+                if (type == 2) expected += "-b 6000k -ab 384 ";
+                QTest::addRow("MPEG disc type %d target %d", type, target)
+                    << int(ofMPEG)
+                    << QStringList{"UsePresetFormats=1", QString("PresetType=%1").arg(type),
+                                   QString("TargetFormat=%1").arg(target)}
+                    << expected;
+            }
+    }
+    void tableRows() { check(); }
+
     void formatOutsideTheTable()
     {
         GlobalVars.OutputFormat = 16;
