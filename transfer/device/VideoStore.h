@@ -112,8 +112,9 @@ std::optional<QString> FindFreeVideoName(const QString& deviceDrive);
 // file and the system's text for the failure (exclamation icon) when a copy
 // fails. Each file is written under a temporary name and renamed when complete,
 // so a failed copy leaves no partial file and replaces nothing. When the
-// thumbnail fails, the MP4 already copied stays on the console and gets no row.
-// True when both files were copied.
+// thumbnail fails, the MP4 already copied is removed again: a video without its
+// thumbnail could neither be listed nor deleted here. True when both files were
+// copied.
 bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
                    VideoList& consoleList, StorePrompts& prompts);
 

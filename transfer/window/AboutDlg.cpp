@@ -1,9 +1,10 @@
 #include "AboutDlg.h"
 
-#include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+
+#include "DialogUnits.h"
 
 using namespace Qt::StringLiterals;
 
@@ -12,23 +13,26 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(u"About Transfer Manager"_s);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(DialogFontPixels);
+    setFont(dialogFont);
+    setFixedSize(unitsX(235), unitsY(55));
 
     auto* icon = new QLabel(this);
+    icon->setObjectName(u"AboutIcon"_s);
+    icon->setGeometry(QRect(unitsX(11), unitsY(17), 32, 32));
     icon->setPixmap(windowIcon().pixmap(32, 32));
     auto* name = new QLabel(u"Corvane\nTransfer Manager Version 1.0"_s, this);
-    auto* ownership = new QLabel(u"Copyright \u00a9 Corvane. All rights reserved."_s, this);
+    name->setObjectName(u"AboutName"_s);
+    name->setTextFormat(Qt::PlainText);
+    name->setGeometry(unitsRect(40, 10, 119, 16));
+    auto* ownership = new QLabel(u"Copyright \u00a9 Corvane"_s, this);
+    ownership->setObjectName(u"AboutOwnership"_s);
+    ownership->setTextFormat(Qt::PlainText);
+    ownership->setGeometry(unitsRect(40, 30, 119, 8));
     auto* ok = new QPushButton(u"OK"_s, this);
+    ok->setObjectName(u"AboutOk"_s);
+    ok->setGeometry(unitsRect(178, 7, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* grid = new QGridLayout(this);
-    grid->setHorizontalSpacing(16);
-    grid->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
-    grid->addWidget(name, 0, 1);
-    grid->addWidget(ownership, 1, 1);
-    grid->addWidget(ok, 0, 2, Qt::AlignTop);
-    grid->setColumnStretch(1, 1);
-    setMinimumWidth(352);
-    setSizeGripEnabled(false);
-    setFixedSize(sizeHint().expandedTo(QSize(352, 89)));
 }

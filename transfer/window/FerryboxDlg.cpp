@@ -1,6 +1,7 @@
 #include "FerryboxDlg.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
@@ -14,6 +15,7 @@
 #include "AboutDlg.h"
 #include "CustomListBox.h"
 #include "CustomPanel.h"
+#include "DialogUnits.h"
 #include "ListDragPayload.h"
 
 using namespace Qt::StringLiterals;
@@ -21,15 +23,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString WindowCaption = u"Transfer Manager"_s;
-
-// Dialog units of the window's layout to pixels, with the 6 x 13 base units of
-// its 8-point dialog font, rounded as the layout was designed.
-int unitsX(int units) { return (units * 6 + 2) / 4; }
-int unitsY(int units) { return (units * 13 + 4) / 8; }
-QRect unitsRect(int x, int y, int width, int height)
-{
-    return QRect(unitsX(x), unitsY(y), unitsX(width), unitsY(height));
-}
 
 QPixmap picture(const QString& name)
 {
@@ -91,7 +84,7 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, StorePrompts* prompts, QWid
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(u":/ferrybox/ferrybox.svg"_s));
     QFont dialogFont = font();
-    dialogFont.setPixelSize(11);
+    dialogFont.setPixelSize(DialogFontPixels);
     setFont(dialogFont);
     setFixedSize(unitsX(320), unitsY(200));
 
@@ -243,10 +236,12 @@ void CFerryboxDlg::OnButtonDelete()
 
 void CFerryboxDlg::OnButtonBrowse()
 {
+    // Many desktops have no Desktop folder; the browser then starts at home
+    // instead of offering a folder that does not exist.
+    QString start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!QFileInfo(start).isDir()) start = QDir::homePath();
     const QString folder = QFileDialog::getExistingDirectory(
-        this, u"Choose the folder containing your PSP videos."_s,
-        QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-        QFileDialog::ShowDirsOnly);
+        this, u"Choose the folder containing your PSP videos."_s, start, QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty()) setPcFolder(folder);
 }
 

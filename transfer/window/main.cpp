@@ -13,8 +13,9 @@ using namespace Qt::StringLiterals;
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // No display name: the window system would append it to every caption
+    // ("Warning" must stay "Warning").
     QApplication::setApplicationName(u"Ferrybox"_s);
-    QApplication::setApplicationDisplayName(u"Transfer Manager"_s);
     QApplication::setWindowIcon(QIcon(u":/ferrybox/ferrybox.svg"_s));
 
     const QString sysfsRoot = qEnvironmentVariable("FERRYBOX_SYSFS_ROOT", u"/sys"_s);

@@ -124,6 +124,12 @@ void TestRegistryDetection::detect_data()
         mounted.removeValue("\\DosDevices\\F:");
         mounted.setValue("\\dosdevices\\F:", volumeData(P2));
     }) << cf << true << "" << noMessage;
+    QTest::newRow("a name longer than its buffer ends the enumeration")
+        << Fixture([](MemoryRegistryKey& m) {
+               m.addKey(UsbKey + "\\" + QString(255, 'i')).setText("ParentIdPrefix", P1);
+               consoleAsF(m);
+           })
+        << cf << true << "" << noMessage;
     QTest::newRow("no matching disk: mounted devices not needed")
         << Fixture([](MemoryRegistryKey& m) {
                m.addKey(UsbKey + "\\5&1234&0&2").setText("ParentIdPrefix", P1);

@@ -9,9 +9,11 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <algorithm>
 #include <csignal>
+#include <functional>
 
 #include "VideoStore.h"
 
@@ -128,7 +130,19 @@ void undoReadOnly(const QString& folder)
         ::umount(QFile::encodeName(folder).constData());
 }
 
+// A hook run at the given fsync(), counting from 1: the store syncs each copied
+// file after writing its data and before giving it its name, which is where a
+// console pulled out during a copy hurts most.
+int s_syncsUntilHook = 0;
+std::function<void()> s_syncHook;
+
 }  // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (s_syncsUntilHook > 0 && --s_syncsUntilHook == 0) s_syncHook();
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 class TestVideoStore : public QObject {
     Q_OBJECT
@@ -146,6 +160,8 @@ private Q_SLOTS:
     void transferFailures();
     void transferToFullConsole();
     void transferToReadOnlyConsole();
+    void consoleRemovedDuringCopy_data();
+    void consoleRemovedDuringCopy();
     void dropOfThreeSecondWithoutThumbnail();
     void transferReplacesOrphanThumbnailInAnyCase();
     void oddNames_data();
@@ -452,6 +468,38 @@ void TestVideoStore::transferToReadOnlyConsole()
     QCOMPARE(prompts.messages[0].text,
              "Could not transfer file " + mp4 + " to PSP!\n" + systemText(error));
     QCOMPARE(entryNames(f.console), QStringList());
+}
+
+void TestVideoStore::consoleRemovedDuringCopy_data()
+{
+    QTest::addColumn<int>("sync");
+    QTest::addColumn<QString>("failedFile");
+    QTest::newRow("while the video is copied") << 1 << "clip.MP4";
+    QTest::newRow("while the thumbnail is copied") << 2 << "clip.THM";
+}
+
+void TestVideoStore::consoleRemovedDuringCopy()
+{
+    QFETCH(int, sync);
+    QFETCH(QString, failedFile);
+
+    Fixture f;
+    const QString mp4 = f.addPcVideo("clip");
+    s_syncHook = [&f] { QDir(f.drive).removeRecursively(); };
+    s_syncsUntilHook = sync;
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    const bool copied = TransferVideo(mp4, f.drive, true, console, prompts);
+    const bool hookRan = s_syncsUntilHook == 0;
+    s_syncsUntilHook = 0;
+
+    QVERIFY(hookRan);
+    QVERIFY(!copied);
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, "Could not transfer file " + f.pc + "/" + failedFile +
+                                           " to PSP!\n" + systemText(ENOENT));
+    QCOMPARE(console.count(), 0);
+    QVERIFY(!QFileInfo::exists(f.drive));
 }
 
 void TestVideoStore::dropOfThreeSecondWithoutThumbnail()

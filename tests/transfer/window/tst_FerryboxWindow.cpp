@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include "AboutDlg.h"
 #include "CustomListBox.h"
 #include "DeviceDetection.h"
 #include "FerryboxDlg.h"
@@ -175,6 +176,7 @@ private Q_SLOTS:
     void detectionFailureAtStart();
     void deleteSelected();
     void enterEndsWindow();
+    void aboutBox();
     void rowDrawing_data();
     void rowDrawing();
     void screenshot();
@@ -570,6 +572,33 @@ void TestFerryboxWindow::enterEndsWindow()
 
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QVERIFY(!dlg.isVisible());
+}
+
+void TestFerryboxWindow::aboutBox()
+{
+    Fixture fx;
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, &prompts);
+    CAboutDlg about(&dlg);
+    QCOMPARE(about.windowTitle(), QString("About Transfer Manager"));
+    // 235 x 55 dialog units.
+    QCOMPARE(about.size(), QSize(353, 89));
+    QCOMPARE(about.findChild<QLabel*>("AboutName")->text(),
+             QString("Corvane\nTransfer Manager Version 1.0"));
+
+    // Every control lies inside the box and every text fits its control.
+    const QList<QWidget*> controls = about.findChildren<QWidget*>();
+    QVERIFY(controls.size() >= 4);
+    for (const QWidget* control : controls) {
+        QVERIFY2(about.rect().contains(control->geometry()), qPrintable(control->objectName()));
+        const auto* label = qobject_cast<const QLabel*>(control);
+        if (!label || label->text().isEmpty()) continue;
+        const QRect needed =
+            label->fontMetrics().boundingRect(label->rect(), Qt::AlignLeft, label->text());
+        QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+                 qPrintable(label->text()));
+    }
 }
 
 void TestFerryboxWindow::rowDrawing_data()
