@@ -157,6 +157,19 @@ bool IsPlainNumber(const std::string& value)
                                          [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
+// Sample rates today's AC-3 encoder takes. The era's also made streams at half
+// and quarter rates; those ask for the lowest rate here that is not below them.
+constexpr std::array<int, 3> kAc3SampleRates{32000, 44100, 48000};
+
+std::string Ac3SampleRate(const std::string& value)
+{
+    if (!IsPlainNumber(value) || value.size() > 9) return value;
+    const int rate = std::atoi(value.c_str());
+    for (const int allowed : kAc3SampleRates)
+        if (rate > 0 && rate <= allowed) return std::to_string(allowed);
+    return value;
+}
+
 // Plain numbers were kbit/s in the era; values with a unit, or large enough to
 // be bit/s already, stay as they are.
 std::string BitRate(const std::string& value, long long plainLimit)
@@ -431,7 +444,11 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                 if (!amr) add("-ac", value == "5:1" ? std::string("6") : value);
                 break;
             case Opt::SampleRate:
-                if (!amr) add("-ar", value);
+                if (amr) break;
+                if (plan.audioEncoder == "ac3" || plan.audioEncoder == "ac3_fixed")
+                    add("-ar", Ac3SampleRate(value));
+                else
+                    add("-ar", value);
                 break;
             case Opt::Size:
                 add("-s", value);

@@ -98,6 +98,12 @@ const std::array kCauses{
               return "Error: unknown output format '" +
                      Between(l, "Requested output format '", "'") + "'";
           }},
+    Cause{"Empty output",
+          [](const std::string&) {
+              return std::string(
+                  "Error: nothing was converted: the input holds nothing from the start time "
+                  "on for the duration asked for");
+          }},
     Cause{"does not contain any stream",
           [](const std::string&) {
               return std::string(
@@ -229,6 +235,17 @@ std::string ConsoleRewriter::describeFailure(const std::vector<std::string>& err
     if (chosen.empty() && !messages.empty()) chosen = messages.front();
     if (chosen.empty()) return DisplayName(fallback);
     return DisplayName(StartsWith(chosen, "Error") ? chosen : "Error: " + chosen);
+}
+
+bool MetadataFilter::skips(const std::string& line)
+{
+    const size_t indent = line.find_first_not_of(' ');
+    if (indent == std::string::npos) return m_indent != std::string::npos;
+    if (m_indent != std::string::npos && indent > m_indent) return true;
+    m_indent = std::string::npos;
+    if (line.compare(indent, std::string::npos, "Metadata:") != 0) return false;
+    m_indent = indent;
+    return true;
 }
 
 std::string ProgressReader::feed(const std::string& line)

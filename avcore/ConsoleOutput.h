@@ -53,6 +53,18 @@ private:
     std::vector<std::pair<std::string, std::string>> m_names;
 };
 
+// Tags of the media (titles, comments) are text of the file's author; shown
+// on the console they could read as error, progress or header lines to the
+// converter, so ffmpeg's "Metadata:" blocks are left out.
+class MetadataFilter {
+public:
+    // True when the header line belongs to a metadata block.
+    bool skips(const std::string& line);
+
+private:
+    size_t m_indent = std::string::npos;  // of the open block's "Metadata:" line
+};
+
 // Collects ffmpeg's "-progress" key=value lines; a finished block gives one
 // progress line.
 class ProgressReader {

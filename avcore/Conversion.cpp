@@ -67,13 +67,16 @@ bool WriteAll(int fd, const std::string& data, std::string& error)
 }
 
 // The options every ffmpeg run gets: no keyboard, no banner, level-tagged log
-// lines, progress as key=value blocks four times a second.
+// lines, progress as key=value blocks four times a second. The run that makes
+// the output fails when it wrote nothing (a start past the end, a zero
+// duration) instead of leaving a file without content.
 std::vector<std::string> CommonOptions(const char* level, int progressFd)
 {
     std::vector<std::string> options{"-nostdin", "-hide_banner", "-nostats", "-loglevel", level};
     if (progressFd >= 0) {
-        options.insert(options.end(), {"-stats_period", "0.25", "-progress",
-                                       "pipe:" + std::to_string(progressFd)});
+        options.insert(options.end(),
+                       {"-stats_period", "0.25", "-progress", "pipe:" + std::to_string(progressFd),
+                        "-abort_on", "empty_output"});
     }
     options.push_back("-y");
     return options;
@@ -109,6 +112,7 @@ private:
     pid_t m_decoder = -1;
     Fd m_mainErr, m_progress, m_decoderErr, m_pcm, m_amrPipe;
     LineSplitter m_mainLines, m_progressLines, m_decoderLines;
+    MetadataFilter m_metadata;
     ProgressReader m_progressReader;
     std::unique_ptr<AmrEncoder> m_encoder;
     std::string m_amr;  // encoded bytes not yet written
@@ -130,7 +134,7 @@ void Session::onMainLine(const std::string& raw)
     const LogLine line = m_rewriter.rewrite(raw);
     if (line.level == LogLevel::Error) {
         hold(line.text);
-    } else if (!ConsoleRewriter::isReplacedByAvcore(line.text)) {
+    } else if (!m_metadata.skips(line.text) && !ConsoleRewriter::isReplacedByAvcore(line.text)) {
         PrintLine(ConsoleRewriter::asNotice(line.text));
     }
 }
@@ -446,6 +450,16 @@ int RunConversion(const std::vector<std::string>& legacy)
                          "Output #0, amr, to '" + plan.output + "'");
     }
     if (!plan.amrRawFile) output.fd.reset();
+    if (plan.amrRawFile && !output.fd.isOpen()) {
+        // A device or pipe is written in place, by avcore as for any AMR file.
+        if (!IsLocalName(plan.output))
+            return Fail("Error: an AMR file can only be written to a file, not to " +
+                        Quote(plan.output));
+        output.fd = Fd(::open(plan.output.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        if (!output.fd.isOpen())
+            return Fail("Error: cannot write the output file " + Quote(plan.output) + ": " +
+                        strerror(errno));
+    }
 
     Session session(plan, output, rewriter, std::move(signals.read));
     const int status = session.run(ffmpeg);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include <sys/stat.h>
+
 namespace avcore {
 namespace {
 
@@ -21,14 +23,28 @@ size_t SkipBlanks(const std::string& text, size_t at)
     return at;
 }
 
+std::string Resolved(const std::string& name, const std::string& scriptPath)
+{
+    if (name.empty() || name.front() == '/') return name;
+    const size_t slash = scriptPath.find_last_of('/');
+    return slash == std::string::npos ? name : scriptPath.substr(0, slash + 1) + name;
+}
+
 }  // namespace
+
+bool FileExists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
 
 bool IsScriptName(const std::string& name)
 {
     return name.size() > 4 && EqualsNoCase(name, name.size() - 4, ".avs");
 }
 
-std::string ScriptSource(const std::string& text, const std::string& scriptPath)
+std::string ScriptSource(const std::string& text, const std::string& scriptPath,
+                         const std::function<bool(const std::string&)>& exists)
 {
     static constexpr std::string_view kFunction = "directshowsource";
     for (size_t at = 0; at < text.size(); ++at) {
@@ -43,26 +59,26 @@ std::string ScriptSource(const std::string& text, const std::string& scriptPath)
             if (close == std::string::npos) continue;
             name = text.substr(pos + 3, close - pos - 3);
         } else if (pos < text.size() && text[pos] == '"') {
-            // The name ends at the quote that closes the argument, so a name with
-            // a quote inside still reads whole.
-            size_t close = std::string::npos;
+            // The name ends at a quote that closes the argument. The name itself
+            // may hold a quote before a comma or parenthesis, so the first such
+            // end that names an existing file wins, else the first one.
+            std::string first;
             for (size_t q = text.find('"', pos + 1); q != std::string::npos;
                  q = text.find('"', q + 1)) {
                 const size_t next = SkipBlanks(text, q + 1);
-                if (next < text.size() && (text[next] == ',' || text[next] == ')')) {
-                    close = q;
-                    break;
-                }
+                if (next >= text.size() || (text[next] != ',' && text[next] != ')')) continue;
+                const std::string candidate =
+                    Resolved(text.substr(pos + 1, q - pos - 1), scriptPath);
+                if (candidate.empty()) continue;
+                if (first.empty()) first = candidate;
+                if (exists(candidate)) return candidate;
             }
-            if (close == std::string::npos) continue;
-            name = text.substr(pos + 1, close - pos - 1);
+            if (!first.empty()) return first;
+            continue;
         } else {
             continue;
         }
-        if (name.empty()) continue;
-        if (name.front() == '/') return name;
-        const size_t slash = scriptPath.find_last_of('/');
-        return slash == std::string::npos ? name : scriptPath.substr(0, slash + 1) + name;
+        if (!name.empty()) return Resolved(name, scriptPath);
     }
     return {};
 }

@@ -21,9 +21,10 @@ import os, statistics, subprocess, sys, threading, time
 
 avcore, ffmpeg, work, pairs = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 clip = os.path.join(work, "clip.mp4")
-# The PSP profile's options in the converter's dialect, and the same in today's.
-legacy = ["-y", "-i", clip, "-vcodec", "h264", "-b", "768k", "-s", "320x240", "-r", "29.97",
-          "-acodec", "aac", "-ab", "128", "-ar", "48000", "-ac", "2", "-f", "psp"]
+# The PSP profile's options in the converter's dialect, in the order the
+# converter composes them, and the same in today's.
+legacy = ["-i", clip, "-y", "-f", "psp", "-vcodec", "h264", "-s", "320x240", "-b", "768k",
+          "-r", "29.97", "-acodec", "aac", "-ac", "2", "-ab", "128", "-ar", "48000"]
 modern = ["-nostdin", "-y", "-i", clip, "-c:v", "libx264", "-b:v", "768k", "-s", "320x240",
           "-r", "29.97", "-c:a", "aac", "-b:a", "128k", "-ar", "48000", "-ac", "2", "-f", "psp"]
 

@@ -200,6 +200,17 @@ private Q_SLOTS:
             << "-i in.avi -y -f ac3 -vn -acodec ac3 -ab 256 -ac 5:1 -ar 48000 out.ac3"
             << "-i file:in.avi -f ac3 -vn -c:a ac3 -b:a 256k -ac 6 -ar 48000 file:out.ac3"
             << "";
+        // Today's AC-3 encoder takes only 32000, 44100 and 48000 Hz.
+        QTest::newRow("ac3 at a half rate")
+            << "-i in.avi -y -f avi -vcodec msmpeg4 -b 1080k -r 25 -acodec ac3 -ac 2 -ar 22050 "
+               "-ab 96 out.avi"
+            << "-i file:in.avi -f avi -c:v msmpeg4 -b:v 1080k -r 25 -c:a ac3 -ac 2 -ar 32000 "
+               "-b:a 96k file:out.avi"
+            << "";
+        QTest::newRow("ac3 rates it takes")
+            << "-i in.avi -y -f rm -acodec ac3 -ac 1 -ar 44100 -ar 24000 -ar 48000 out.rm"
+            << "-i file:in.avi -f rm -c:a ac3 -ac 1 -ar 44100 -ar 32000 -ar 48000 file:out.rm"
+            << "";
         QTest::newRow("mp2")
             << "-i in.avi -y -f mp2 -vn -acodec mp2 -ac 2 -ab 160 -ar 44100 out.mp2"
             << "-i file:in.avi -f mp2 -vn -c:a mp2 -ac 2 -b:a 160k -ar 44100 file:out.mp2"

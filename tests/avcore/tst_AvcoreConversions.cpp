@@ -79,6 +79,9 @@ private Q_SLOTS:
              "-y -f avi -vcodec h263p -s 320x240 -b 1080k -r 25 -acodec ac3 -ac 2 -ar 48000 -ab "
              "192",
              "avi", "avi", "", "h263", 320, 240, 25, "ac3", 2, 48000, 192});
+        add({"avi ac3 at a half rate",
+             "-y -f avi -vcodec msmpeg4 -b 1080k -r 25 -acodec ac3 -ac 2 -ar 22050 -ab 96", "avi",
+             "avi", "", "msmpeg4v3", 176, 144, 25, "ac3", 2, 32000, 96});
         add({"avi h264 same quality", "-y -f avi -sameq -vcodec h264 -b 1080k -r 24 -an", "avi",
              "avi", "", "h264", 176, 144, 24, "", 0, 0, 0});
         add({"avi huffyuv", "-y -f avi -vcodec ffvhuff -strict -2 -b 1080k -r 25 -an", "avi", "avi",

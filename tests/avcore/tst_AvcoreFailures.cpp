@@ -136,6 +136,20 @@ private Q_SLOTS:
             << path("lost.avs") << avi << path("l.avi") << "No such file or directory";
         QTest::newRow("amr at the wrong rate")
             << m_clip << "-y -f amr -acodec amr_nb -ar 44100" << path("m.amr") << "8000 Hz mono";
+        // The clip lasts one second: these ask for a part of it that holds nothing.
+        QTest::newRow("start beyond the end")
+            << m_clip << "-y -f avi  -t 0:00:01.000 -ss 0:00:30.000 -vcodec msmpeg4 -acodec mp2"
+            << path("n.avi") << "nothing was converted";
+        QTest::newRow("zero duration")
+            << m_clip << "-y -f avi  -t 0:00:00.000 -ss 0:00:00.000 -vcodec msmpeg4 -an"
+            << path("o.avi") << "nothing was converted";
+        QTest::newRow("amr, start beyond the end")
+            << m_clip << "-y -f amr  -t 0:00:01.000 -ss 0:00:30.000 -vn -acodec amr_nb"
+            << path("p.amr") << "nothing was converted";
+        QTest::newRow("amr muxed, start beyond the end")
+            << m_clip
+            << "-y -f 3gp  -t 0:00:01.000 -ss 0:00:30.000 -vcodec h263 -s 176x144 -acodec amr_nb"
+            << path("q.3gp") << "nothing was converted";
     }
 
     void badInput()
@@ -216,6 +230,27 @@ private Q_SLOTS:
         QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
     }
 
+    // /dev/full refuses every write with "no space left": a real full disk,
+    // for ffmpeg's writes and for the AMR file avcore writes itself.
+    void deviceFull_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::newRow("through ffmpeg") << "-y -f avi -vcodec msmpeg4 -an";
+        QTest::newRow("amr written by avcore") << "-y -f amr -vn -acodec amr_nb";
+    }
+
+    void deviceFull()
+    {
+        QFETCH(QString, options);
+        const harness::Run run =
+            harness::runAvcore(QStringList{"-i", m_clip} + options.split(QLatin1Char(0x20)) +
+                               QStringList{"/dev/full"});
+        QVERIFY(run.exitCode > 0);
+        QVERIFY2(run.errorLines().size() == 1, run.console.constData());
+        QVERIFY2(run.errorLines().first().contains("the disk is full"),
+                 qPrintable(run.errorLines().first()));
+    }
+
     void hostileNames_data()
     {
         QTest::addColumn<QString>("name");
@@ -274,6 +309,30 @@ private Q_SLOTS:
         QVERIFY(run.errorLines().isEmpty());
     }
 
+    // Tags are the file author's text: on the console they must not read as
+    // error, progress or header lines.
+    void tagsOfTheMedia()
+    {
+        const QString tagged = path("tagged.mp4");
+        QCOMPARE(
+            harness::runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", m_clip, "-c", "copy",
+                                        "-metadata", "title=Could not open the door", "-metadata",
+                                        "comment=one\nError: I/O error occured time=99.00 x\nInput "
+                                        "#0, avi, from 'x.avi':",
+                                        "file:" + tagged}),
+            0);
+        const QString output = path("tagged.avi");
+        const harness::Run run =
+            harness::runAvcore({"-i", tagged, "-y", "-f", "avi", "-vcodec", "msmpeg4", output});
+        QVERIFY2(run.exitCode == 0, run.console.constData());
+        QVERIFY(run.errorLines().isEmpty());
+        QVERIFY2(!run.console.contains("Could not open"), run.console.constData());
+        QVERIFY(!run.console.contains("I/O error occured"));
+        QVERIFY(!run.console.contains(" time=99"));
+        QVERIFY(!run.console.contains("x.avi"));
+        QVERIFY(run.console.contains("\n  Duration: "));
+    }
+
     // The input seek keeps the asked start and length.
     void timeControl()
     {
@@ -304,13 +363,22 @@ private Q_SLOTS:
         QVERIFY(probe.audio.isEmpty());
     }
 
+    void scriptInput_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("quotes") << "via \"script\".mp4";
+        // A quote followed by a parenthesis or a comma inside the name.
+        QTest::newRow("quote before parenthesis") << "take (\"final\"), cut \").mp4";
+    }
+
     void scriptInput()
     {
-        const QString source = path("via \"script\".mp4");
+        QFETCH(QString, name);
+        const QString source = path(name);
         QVERIFY(QFile::copy(m_clip, source));
         const QString script = path("DirectShow.avs");
         write(script, "DirectShowSource(\"" + source.toUtf8() + "\", fps=25, audio=true)\n");
-        const QString output = path("from script.mp3");
+        const QString output = path(QString("from script, ") + QTest::currentDataTag() + ".mp3");
         const harness::Run run = harness::runAvcore(
             {"-i", script, "-y", "-f", "mp3", "-vn", "-acodec", "mp3", "-ab", "128", output});
         QVERIFY2(run.exitCode == 0, run.console.constData());
