@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -70,6 +71,20 @@ constexpr std::array kQuality{
     QualityRule{"copy", "", ""},
 };
 constexpr QualityRule kDefaultQuality{"", "-q:v", "2"};
+
+// WIDTHxHEIGHT rounded down to whole 16x16 macroblocks, at least one each way;
+// anything else is left for ffmpeg to judge.
+std::string MacroblockSize(const std::string& size)
+{
+    int width = 0;
+    int height = 0;
+    char end = 0;
+    if (std::sscanf(size.c_str(), "%dx%d%c", &width, &height, &end) != 2 || width <= 0 ||
+        height <= 0)
+        return size;
+    const auto round = [](int n) { return std::max(16, n / 16 * 16); };
+    return std::to_string(round(width)) + "x" + std::to_string(round(height));
+}
 
 constexpr std::array<std::string_view, 5> kH263Sizes{"128x96", "176x144", "352x288", "704x576",
                                                      "1408x1152"};
@@ -451,7 +466,7 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                     add("-ar", value);
                 break;
             case Opt::Size:
-                add("-s", value);
+                add("-s", plan.videoEncoder == "rv10" ? MacroblockSize(value) : value);
                 break;
             case Opt::Start:
                 if (!seekInput) add("-ss", value);
@@ -470,6 +485,10 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                 break;
         }
     }
+    // Real Video 1 takes whole macroblocks only; keeping the source size means
+    // the nearest size below it that it can take.
+    if (plan.videoEncoder == "rv10" && choice.size.empty() && !choice.noVideo)
+        options.insert(options.end(), {"-vf", "scale=trunc(iw/16)*16:trunc(ih/16)*16"});
     if (choice.sameQuality && !choice.noVideo) {
         QualityRule rule = kDefaultQuality;
         for (const auto& r : kQuality)

@@ -171,6 +171,15 @@ private Q_SLOTS:
             << "-i file:in.avi -f rm -c:v rv10 -b:v 768k -s 320x240 -r 25 -c:a ac3 -ac 2 "
                "-ar 48000 -b:a 256k file:out.rm"
             << "";
+        QTest::newRow("rm size rounded down to whole macroblocks")
+            << "-i in.avi -y -f rm -vcodec rv10 -b 768k -s 640x360 -r 25 -an out.rm"
+            << "-i file:in.avi -f rm -c:v rv10 -b:v 768k -s 640x352 -r 25 -an file:out.rm"
+            << "";
+        QTest::newRow("rm source size scaled to whole macroblocks")
+            << "-i in.avi -y -f rm -vcodec rv10 -b 768k -r 25 -an out.rm"
+            << "-i file:in.avi -f rm -c:v rv10 -b:v 768k -r 25 -an "
+               "-vf scale=trunc(iw/16)*16:trunc(ih/16)*16 file:out.rm"
+            << "";
         QTest::newRow("swf")
             << "-i in.avi -y -vcodec flv -b 768k -r 25 -acodec mp3 -ac 2 -ar 22050 out.swf"
             << "-i file:in.avi -c:v flv -b:v 768k -r 25 -c:a libmp3lame -ac 2 -ar 22050 "

@@ -142,6 +142,9 @@ private Q_SLOTS:
         add({"rm",
              "-y -f rm -vcodec rv10 -b 768k -s 320x240 -r 25 -acodec ac3 -ac 2 -ar 48000 -ab 256",
              "rm", "rm", "", "rv10", 320, 240, 25, "ac3", 2, 48000, 256});
+        add({"rm size off the macroblock grid",
+             "-y -f rm -vcodec rv10 -b 768k -s 330x250 -r 25 -acodec ac3 -ac 2 -ar 48000 -ab 256",
+             "rm", "rm", "", "rv10", 320, 240, 25, "ac3", 2, 48000, 256});
         add({"swf", "-y -vcodec flv -b 768k -r 25 -acodec mp3 -ac 2 -ab 64 -ar 22050", "swf", "swf",
              "", "flv1", 176, 144, 25, "mp3", 2, 22050, 64});
         add({"vob mp2",
