@@ -96,6 +96,14 @@ public:
 private:
     void onMainLine(const std::string& line);
     void onDecoderLine(const std::string& line);
+    // Reads what one stream has ready; at its end the last line is passed on
+    // and the stream closed.
+    template <typename OnLine>
+    void drain(Fd& fd, LineSplitter& lines, OnLine&& onLine);
+    void drainDecoderErr()
+    {
+        drain(m_decoderErr, m_decoderLines, [this](const std::string& l) { onDecoderLine(l); });
+    }
     void hold(const std::string& text);
     void stopChildren();
     void readStopRequest();
@@ -281,14 +289,7 @@ bool Session::awaitSound()
             return false;
         }
         if (fds[1].revents != 0) readStopRequest();
-        if (m_decoderErr.isOpen() && fds[2].revents != 0) {
-            const ssize_t n = ::read(m_decoderErr.get(), buffer, sizeof buffer);
-            if (n > 0)
-                m_decoderLines.feed(buffer, static_cast<size_t>(n),
-                                    [this](const std::string& l) { onDecoderLine(l); });
-            else if (n == 0 || errno != EINTR)
-                m_decoderErr.reset();
-        }
+        if (m_decoderErr.isOpen() && fds[2].revents != 0) drainDecoderErr();
         if (fds[0].revents == 0) continue;
         const ssize_t n = ::read(m_pcm.get(), buffer, sizeof buffer);
         if (n > 0) {
@@ -298,16 +299,23 @@ bool Session::awaitSound()
         if (n == 0 || errno != EINTR) m_pcm.reset();
     }
     // What the decoder said before it ended is still to be read.
-    while (m_decoderErr.isOpen()) {
-        const ssize_t n = ::read(m_decoderErr.get(), buffer, sizeof buffer);
-        if (n > 0)
-            m_decoderLines.feed(buffer, static_cast<size_t>(n),
-                                [this](const std::string& l) { onDecoderLine(l); });
-        else if (n == 0 || errno != EINTR)
-            m_decoderErr.reset();
-    }
-    m_decoderLines.finish([this](const std::string& l) { onDecoderLine(l); });
+    while (m_decoderErr.isOpen())
+        drainDecoderErr();
     return false;
+}
+
+template <typename OnLine>
+void Session::drain(Fd& fd, LineSplitter& lines, OnLine&& onLine)
+{
+    char buffer[65536];
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) return;
+    if (n <= 0) {
+        lines.finish(onLine);
+        fd.reset();
+        return;
+    }
+    lines.feed(buffer, static_cast<size_t>(n), onLine);
 }
 
 void Session::readStopRequest()
@@ -344,24 +352,12 @@ bool Session::pump()
     const auto ready = [&](int index) {
         return index >= 0 && (fds[index].revents & (POLLIN | POLLOUT | POLLHUP | POLLERR)) != 0;
     };
-    const auto drain = [&](Fd& fd, LineSplitter& lines, auto&& onLine) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) return;
-        if (n <= 0) {
-            lines.finish(onLine);
-            fd.reset();
-            return;
-        }
-        lines.feed(buffer, static_cast<size_t>(n), onLine);
-    };
-
     if (ready(iSignals)) readStopRequest();
     if (ready(iErr)) drain(m_mainErr, m_mainLines, [this](const std::string& l) { onMainLine(l); });
     if (ready(iProgress))
         drain(m_progress, m_progressLines,
               [this](const std::string& l) { Print(m_progressReader.feed(l)); });
-    if (ready(iDecoderErr))
-        drain(m_decoderErr, m_decoderLines, [this](const std::string& l) { onDecoderLine(l); });
+    if (ready(iDecoderErr)) drainDecoderErr();
 
     if (ready(iPcm)) {
         const ssize_t n = ::read(m_pcm.get(), buffer, sizeof buffer);
