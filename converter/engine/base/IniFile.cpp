@@ -132,6 +132,14 @@ std::optional<IniFile::Span> IniFile::findSection(const QString& section) const
     return std::nullopt;
 }
 
+QStringList IniFile::sectionNames() const
+{
+    QStringList names;
+    for (const QString& line : m_lines)
+        if (isSectionHeader(line)) names.append(sectionName(line));
+    return names;
+}
+
 qsizetype IniFile::findKey(const Span& span, const QString& key) const
 {
     for (qsizetype i = span.header + 1; i < span.end; ++i) {

@@ -43,6 +43,8 @@ public:
     qint32 readInteger(const QString& section, const QString& key, qint32 defaultValue) const;
     // Any integer but 0 is true.
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
+    // The names of the sections in file order, as written.
+    QStringList sectionNames() const;
     // The key=value lines of a section in file order, values cleaned as above.
     QList<std::pair<QString, QString>> sectionValues(const QString& section) const;
 
