@@ -1,0 +1,99 @@
+#include "CliOptions.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+QStringList CliFormatNames()
+{
+    return {u"avi"_s, u"mp4"_s, u"3gp"_s, u"mpeg"_s, u"mov"_s, u"wmv"_s, u"rm"_s,  u"swf"_s,
+            u"vob"_s, u"asf"_s, u"aac"_s, u"ac3"_s,  u"mp2"_s, u"mp3"_s, u"amr"_s, u"wav"_s};
+}
+
+namespace {
+
+void print(FILE* stream, const QString& text) { std::fputs(text.toUtf8().constData(), stream); }
+
+std::optional<int> nonNegative(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 0) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exitCode)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Converts media files with the converter's profiles, device profiles and encoder,\n"
+        "one after another, into the output folder. Existing files are never overwritten:\n"
+        "a taken name gets a counter, as in name(1).mp3. The exit status is 0 when every\n"
+        "file converted, 1 when any failed or the batch was stopped (Ctrl+C), 2 for a\n"
+        "wrong command line. Sources are never deleted and the computer is never shut\n"
+        "down, whatever the converter's settings say."_s);
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
+    const QCommandLineOption format(
+        u"format"_s, u"Output format: "_s + CliFormatNames().join(u", "_s) + u'.', u"FMT"_s);
+    const QCommandLineOption profile(
+        u"profile"_s,
+        u"The profile of that name (file name without extension) in the format's profile "
+        "folder; default the first one listed. Not for mp4 and 3gp."_s,
+        u"NAME"_s);
+    const QCommandLineOption device(
+        u"device"_s,
+        u"mp4 and 3gp: the device profile of the format's menu, counted from 0 (default 0)."_s,
+        u"N"_s, u"0"_s);
+    const QCommandLineOption item(
+        u"item"_s, u"mp4 and 3gp: the item of that device profile, counted from 0 (default 0)."_s,
+        u"M"_s, u"0"_s);
+    const QCommandLineOption output(
+        u"output"_s, u"Output folder, created when missing; default the current folder."_s,
+        u"DIR"_s);
+    const QCommandLineOption printCommand(
+        u"print-command"_s,
+        u"Prints the encoder command of each file (the script for mp4 and 3gp) and runs nothing."_s);
+    const QCommandLineOption info(u"info"_s,
+                                  u"Prints what the media library reports about each file."_s);
+    parser.addOptions({help, format, profile, device, item, output, printCommand, info});
+    parser.addPositionalArgument(u"FILE"_s, u"Media files to convert."_s, u"FILE..."_s);
+
+    exitCode = 2;
+    if (!parser.parse(arguments)) {
+        print(stderr, parser.errorText() + u"\nTry --help.\n"_s);
+        return std::nullopt;
+    }
+    if (parser.isSet(help)) {
+        print(stdout, parser.helpText());
+        exitCode = 0;
+        return std::nullopt;
+    }
+
+    CliOptions options;
+    options.info = parser.isSet(info);
+    options.printCommand = parser.isSet(printCommand);
+    options.files = parser.positionalArguments();
+    options.outputFolder = parser.value(output);
+    options.profile = parser.value(profile);
+    const auto fail = [](const QString& why) {
+        print(stderr, why + u"\nTry --help.\n"_s);
+        return std::nullopt;
+    };
+    if (options.files.isEmpty()) return fail(u"No files given."_s);
+    if (!options.info) {
+        if (!parser.isSet(format)) return fail(u"--format is missing."_s);
+        options.format = int(CliFormatNames().indexOf(parser.value(format).toLower()));
+        if (options.format < 0) return fail(u"Unknown format: "_s + parser.value(format));
+    }
+    const std::optional<int> deviceIndex = nonNegative(parser.value(device));
+    const std::optional<int> itemIndex = nonNegative(parser.value(item));
+    if (!deviceIndex || !itemIndex) return fail(u"--device and --item take a number from 0."_s);
+    options.device = *deviceIndex;
+    options.item = *itemIndex;
+    exitCode = 0;
+    return options;
+}

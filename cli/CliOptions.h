@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What one run of clipforge-cli is asked to do.
+struct CliOptions {
+    int format = -1;
+    QString profile;  // empty: the first one listed
+    int device = 0;
+    int item = 0;
+    QString outputFolder;  // empty: the current folder
+    bool printCommand = false;
+    bool info = false;
+    QStringList files;
+};
+
+// The --format names, by output-format index.
+QStringList CliFormatNames();
+
+// Parses the command line; nothing when it is wrong or asks for help, after
+// printing why (or the help) to the right stream. exitCode is what main
+// should return then.
+std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exitCode);

@@ -1,0 +1,149 @@
+#include "TerminalFront.h"
+
+#include "globals.h"
+
+#include <QFileInfo>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void writeErr(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+// Control characters of file names would garble the terminal.
+QString printable(QString text)
+{
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control) c = u'?';
+    return text;
+}
+
+}  // namespace
+
+TerminalFront::TerminalFront(QList<Row> rows, QString outputFolder, bool showTransferHint)
+    : m_rows(std::move(rows)),
+      m_outputFolder(std::move(outputFolder)),
+      m_showTransferHint(showTransferHint),
+      m_terminal(isatty(STDERR_FILENO) == 1)
+{
+}
+
+void TerminalFront::println(const QString& text)
+{
+    writeErr((m_barShown ? u"\r\x1b[K"_s : QString()) + text + u'\n');
+    m_barShown = false;
+}
+
+void TerminalFront::drawBar()
+{
+    if (!m_terminal) return;
+    constexpr int Width = 30;
+    const int filled = Width * m_filePercent / 100;
+    writeErr(u"\r["_s + QString(filled, u'#') + QString(Width - filled, u'-') + u"] "_s +
+             QString::number(m_filePercent).rightJustified(3) + u"%  batch "_s +
+             QString::number(m_batchPercent) + u"%  "_s + printable(m_working) + u"\x1b[K"_s);
+    m_barShown = true;
+}
+
+void TerminalFront::SetLabel(TProgressLabel label, const QString& text)
+{
+    if (label == TProgressLabel::LabelWorking && text != m_working) {
+        m_working = text;
+        drawBar();
+    }
+}
+
+void TerminalFront::SetBar(TProgressBar bar, int percent)
+{
+    int& value = bar == TProgressBar::ProgressBarStatus ? m_filePercent : m_batchPercent;
+    if (value == percent) return;
+    value = percent;
+    drawBar();
+}
+
+void TerminalFront::SetRowState(const QString& caption, RowState state)
+{
+    for (int i = 0; i < m_rows.size(); ++i) {
+        Row& row = m_rows[i];
+        if (row.caption != caption) continue;
+        if (row.state == state) return;
+        row.state = state;
+        const QString counter = QString::number(i + 1) + u'/' + QString::number(m_rows.size());
+        if (state == rsConverting) {
+            m_filePercent = 0;
+            if (!m_terminal) println(u"Converting "_s + counter + u": "_s + printable(caption));
+        } else if (state == rsConverted) {
+            println(u"Converted "_s + counter + u": "_s + printable(GlobalVars.OutputFile));
+        } else if (state == rsFailed) {
+            println(u"Failed "_s + counter + u": "_s + printable(caption));
+        }
+        return;
+    }
+}
+
+void TerminalFront::ShowErrorLine(const QString& line, bool) { println(u"  "_s + printable(line)); }
+
+void TerminalFront::ResetRowStates()
+{
+    for (Row& row : m_rows)
+        row.state = rsQueued;
+}
+
+void TerminalFront::ShowMessage(const QString& text, const QString& caption, TMessageIcon)
+{
+    println(printable(caption) + u": "_s + printable(text));
+}
+
+int TerminalFront::AskYesNoCancel(const QString&, const QString&)
+{
+    println(u"Creating the output folder "_s + printable(m_outputFolder));
+    return mrYes;
+}
+
+void TerminalFront::ShowPlainMessage(const QString& text)
+{
+    if (m_showTransferHint) println(text);
+}
+
+void TerminalFront::OpenProgress(const QString&, const QString&)
+{
+    m_progressOpen = true;
+    m_finished = false;
+    m_result = mrNone;
+}
+
+int TerminalFront::RunProgress()
+{
+    if (!m_finished) m_loop.exec();
+    return m_result;
+}
+
+void TerminalFront::FinishProgress(int modalResult)
+{
+    m_finished = true;
+    m_result = modalResult;
+    m_loop.quit();
+}
+
+void TerminalFront::ReleaseProgress()
+{
+    if (m_barShown) writeErr(u"\r\x1b[K"_s);
+    m_barShown = false;
+    m_progressOpen = false;
+}
+
+void TerminalFront::StopNow()
+{
+    if (!m_progressOpen || m_finished) return;
+    println(u"Stopping"_s);
+    m_finished = true;
+    m_result = mrCancel;
+    m_loop.quit();
+}

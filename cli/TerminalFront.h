@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ProgressView.h"
+
+#include <QEventLoop>
+#include <QList>
+#include <QString>
+
+#include <cstdio>
+
+// The batch front of clipforge-cli: a redrawn progress bar on a terminal,
+// plain lines otherwise, messages on standard error. Questions get the answer
+// a script wants: output folders are created.
+class TerminalFront : public TBatchFront {
+public:
+    struct Row {
+        QString caption;
+        QString fileSize;
+        RowState state = rsQueued;
+    };
+
+    TerminalFront(QList<Row> rows, QString outputFolder, bool showTransferHint);
+
+    bool ProgressOpen() const override { return m_progressOpen; }
+    void SetLabel(TProgressLabel label, const QString& text) override;
+    void SetBar(TProgressBar bar, int percent) override;
+    bool AnimationRunning() const override { return m_animationRunning; }
+    void StartAnimation() override { m_animationRunning = true; }
+    void SetTrayHint(const QString&) override {}
+    void SetRowState(const QString& caption, RowState state) override;
+    void ShowErrorLine(const QString& line, bool firstOfFile) override;
+
+    int RowCount() const override { return int(m_rows.size()); }
+    QString RowCaption(int row) const override { return m_rows.at(row).caption; }
+    QString RowFileSize(int row) const override { return m_rows.at(row).fileSize; }
+    void ResetRowStates() override;
+    QString OutputFolderText() const override { return m_outputFolder; }
+    void ShowMessage(const QString& text, const QString& caption, TMessageIcon icon) override;
+    int AskYesNoCancel(const QString& text, const QString& caption) override;
+    void ShowPlainMessage(const QString& text) override;
+    void OpenProgress(const QString& caption, const QString& stopWhenDoneText) override;
+    int RunProgress() override;
+    void SetProgressCaption(const QString&) override {}
+    void FinishProgress(int modalResult) override;
+    void ReleaseProgress() override;
+    void ShowTrayBalloon(const QString&, const QString&, TMessageIcon, int) override {}
+    int RunShutdownCountdown() override { return mrCancel; }
+
+    // Ctrl+C: the batch stops now, as the progress window's "Stop now".
+    void StopNow();
+    const QList<Row>& Rows() const { return m_rows; }
+
+private:
+    void println(const QString& text);
+    void drawBar();
+
+    QList<Row> m_rows;
+    QString m_outputFolder;
+    bool m_showTransferHint;
+    bool m_terminal;
+    bool m_progressOpen = false;
+    bool m_animationRunning = false;
+    bool m_finished = false;
+    bool m_barShown = false;
+    int m_result = mrNone;
+    int m_filePercent = 0;
+    int m_batchPercent = 0;
+    QString m_working;
+    QEventLoop m_loop;
+};

@@ -1,0 +1,537 @@
+#include "BatchDriver.h"
+#include "FileFunctions.h"
+#include "MessageTable.h"
+#include "ProfileCatalogue.h"
+#include "ProgramFolder.h"
+#include "RecordingFront.h"
+#include "TestFiles.h"
+#include "globals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <signal.h>
+
+namespace {
+
+// One call of the fake encoder: its process id and arguments.
+struct EncoderCall {
+    qint64 pid = 0;
+    QStringList arguments;
+};
+
+// A program folder with the fake encoder as avcore.dll, one MP3 and one AVI
+// profile, both DirectShow templates and a device profile; a work folder for
+// inputs and outputs; and the front and catalogue a batch runs with.
+class Fixture {
+public:
+    Fixture()
+    {
+        QVERIFY(QFile::copy(FAKE_ENCODER_PATH, programDir() + "avcore.dll"));
+        QFile::setPermissions(programDir() + "avcore.dll",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        SetProgramFolder(programDir());
+        SetStartupDefaults(GlobalVars, work.path());
+        GlobalVars.AVSExt = QStringList{".rmvb"};
+        QVERIFY(InitProfileFolders(GlobalVars, programDir()));
+        writeFile(GlobalVars.ProfileDir[ofMP3] + "Test.mpo", "[General]\n");
+        writeFile(GlobalVars.ProfileDir[ofAVI] + "Test.avo", "[General]\n");
+        writeFile(programDir() + "profile_en/DirectShow.avs",
+                  "DirectShowSource(\"<%inputfile%>\")\n");
+        writeFile(programDir() + "cores/DirectShow.avs", "DirectShowSource(\"<%InputFile%>\")\n");
+        writeFile(programDir() + "profile_en/default_setting/Device.ini",
+                  "[Info]\nTitleE=PSP test\n"
+                  "[Item1]\nTitleE=Copy\nEXT=MP4\n"
+                  "Command1=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputFile%>.MP4\n"
+                  "Command2=<%AppPath%>/avcore.dll -i <%InputFile%> \"<%OutputPath%>side "
+                  "<%RandomNumber3%>.THM\"\n"
+                  "[Item2]\nTitleE=Nothing to run\nEXT=MP4\n"
+                  "[Item3]\nTitleE=Fails first\nEXT=MP4\nCommand1=false\n"
+                  "Command2=touch <%OutputPath%>never\n");
+        catalogue.Load(GlobalVars);
+        front.outputFolder = work.path() + "/out";
+        QDir().mkpath(front.outputFolder);
+        qputenv("FAKE_ENCODER_LOG", QFile::encodeName(work.path() + "/encoder.log"));
+        useFormat(ofMP3);
+    }
+
+    QString programDir() const { return program.path() + "/"; }
+    QString outDir() const { return front.outputFolder + "/"; }
+
+    void useFormat(int format, int item = 0)
+    {
+        GlobalVars.OutputFormat = quint8(format);
+        if (format == ofMP4) {
+            QVERIFY(catalogue.SelectDeviceProfile(GlobalVars, dmMP4, 0));
+            catalogue.SelectedItem = item;
+        }
+    }
+
+    // Queues an input whose content tells the fake encoder what to do.
+    QString addInput(const QString& name, const QByteArray& mode = "ok")
+    {
+        const QString path = work.path() + "/in/" + name;
+        writeFile(path, mode);
+        front.rows.append({path, QString::number(QFileInfo(path).size())});
+        return path;
+    }
+
+    QList<EncoderCall> calls() const
+    {
+        QList<EncoderCall> result;
+        const QList<QByteArray> records = readFile(work.path() + "/encoder.log").split('\x01');
+        for (const QByteArray& record : records) {
+            if (record.isEmpty()) continue;
+            QList<QByteArray> fields = record.split('\0');
+            fields.removeLast();
+            EncoderCall call;
+            call.pid = fields.takeFirst().toLongLong();
+            for (const QByteArray& field : fields)
+                call.arguments << QString::fromUtf8(field);
+            result << call;
+        }
+        return result;
+    }
+
+    QList<int> states() const
+    {
+        QList<int> result;
+        for (const RecordingFront::Row& row : front.rows)
+            result << row.state;
+        return result;
+    }
+
+    QStringList outputs() const
+    {
+        return QDir(front.outputFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    bool temporaryFilesLeft() const
+    {
+        return QFile::exists(programDir() + "~ConvertCore.bat") ||
+               QFile::exists(programDir() + "DirectShow.avs");
+    }
+
+    void run()
+    {
+        TBatchDriver driver(front, catalogue);
+        driver.StartBatch();
+    }
+
+    QTemporaryDir program;
+    QTemporaryDir work;
+    RecordingFront front;
+    TProfileCatalogue catalogue;
+};
+
+const QString TransferHint =
+    "In order to transfer your converted files to PSP use the Transfer Manager";
+
+}  // namespace
+
+class tst_BatchDriver : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetMessageTable();
+        GlobalVars = TGlobalVars();
+    }
+
+    void composeEncoderCall_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("arguments");
+
+        QTest::newRow("plain")
+            << "-y -f mp3 -acodec mp3 -ab 128 "
+            << "/in/a b.avi"
+            << "/enc -i \"/in/a b.avi\" -y -f mp3 -acodec mp3 -ab 128  \"/out/x\""
+            << QStringList{"/enc",    "-i",  "/in/a b.avi", "-y",  "-f",    "mp3",
+                           "-acodec", "mp3", "-ab",         "128", "/out/x"};
+        QTest::newRow("5.1 without bit rate gains one")
+            << "-y -acodec ac3 -ac 5:1 -ar 48000 "
+            << "/in/a"
+            << "/enc -i \"/in/a\" -y -acodec ac3 -ab 256 -ac 5:1 -ar 48000  \"/out/x\""
+            << QStringList{"/enc", "-i",  "/in/a", "-y",  "-acodec", "ac3",   "-ab",
+                           "256",  "-ac", "5:1",   "-ar", "48000",   "/out/x"};
+        QTest::newRow("5.1 with a bit rate stays")
+            << "-y -ab 448 -ac 5:1 "
+            << "/in/a"
+            << "/enc -i \"/in/a\" -y -ab 448 -ac 5:1  \"/out/x\""
+            << QStringList{"/enc", "-i", "/in/a", "-y", "-ab", "448", "-ac", "5:1", "/out/x"};
+        QTest::newRow("5.1 first option")
+            << "-ac 5:1 "
+            << "/in/a"
+            << "/enc -i \"/in/a\" -ab 256 -ac 5:1  \"/out/x\""
+            << QStringList{"/enc", "-i", "/in/a", "-ab", "256", "-ac", "5:1", "/out/x"};
+        QTest::newRow("ffvhuff last")
+            << "-y -vcodec ffvhuff "
+            << "/in/a"
+            << "/enc -i \"/in/a\" -y -vcodec ffvhuff -strict -2  \"/out/x\""
+            << QStringList{"/enc",    "-i",      "/in/a", "-y",    "-vcodec",
+                           "ffvhuff", "-strict", "-2",    "/out/x"};
+        // The rewrites follow the options, never what a file name says.
+        QTest::newRow("name with -ab and -ac 5:1")
+            << "-y -ac 5:1 "
+            << "/in/x -ab 1 -ac 5:1 -vcodec ffvhuff y"
+            << "/enc -i \"/in/x -ab 1 -ac 5:1 -vcodec ffvhuff y\" -y -ab 256 -ac 5:1  \"/out/x\""
+            << QStringList{"/enc", "-i",  "/in/x -ab 1 -ac 5:1 -vcodec ffvhuff y",
+                           "-y",   "-ab", "256",
+                           "-ac",  "5:1", "/out/x"};
+        QTest::newRow("hostile name stays one argument")
+            << "-y "
+            << "/in/-\"$HOME`id`;'\n\u00e9.avi"
+            << "/enc -i \"/in/-\"$HOME`id`;'\n\u00e9.avi\" -y  \"/out/x\""
+            << QStringList{"/enc", "-i", "/in/-\"$HOME`id`;'\n\u00e9.avi", "-y", "/out/x"};
+    }
+
+    void composeEncoderCall()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, input);
+        QFETCH(QString, text);
+        QFETCH(QStringList, arguments);
+        const TEncoderCall call = ComposeEncoderCall("/enc", input, options, "/out/x");
+        QCOMPARE(call.Text, text);
+        QCOMPARE(call.Arguments, arguments);
+    }
+
+    void substituteTemplate_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("value");
+
+        const QStringList hostile = {"plain",
+                                     "a b",
+                                     "it's",
+                                     "say \"hi\"",
+                                     "$HOME",
+                                     "`id`",
+                                     "a;touch pwned",
+                                     "-x",
+                                     "new\nline",
+                                     "back\\slash",
+                                     "\u00e9t\u00e9 \u65e5\u672c",
+                                     "<%OutputPath%>"};
+        const QStringList lines = {"printf '%s' <%InputFile%>", "printf '%s' \"<%inputfile%>\"",
+                                   "printf '%s' '<%INPUTFILE%>'",
+                                   "printf '%s' pre<%InputFile%>post"};
+        for (const QString& line : lines)
+            for (const QString& value : hostile)
+                QTest::addRow("%s | %s", qPrintable(line),
+                              qPrintable(QString(value).replace("\n", "\\n")))
+                    << line << value;
+    }
+
+    // Run by a real shell, every substituted value comes out literally.
+    void substituteTemplate()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString script = SubstituteTemplate(
+            line, {{"<%OutputPath%>", "/should/not/appear"}, {"<%InputFile%>", value}});
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        shell.start("/bin/sh", {"-c", script});
+        QVERIFY(shell.waitForFinished());
+        QString expected = value;
+        if (line.contains("pre")) expected = "pre" + value + "post";
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardOutput()), expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), {});
+    }
+
+    void substituteTemplateEmptyValue()
+    {
+        // An empty value leaves no empty argument behind.
+        QCOMPARE(SubstituteTemplate("a <%TimeStamp%> b", {{"<%TimeStamp%>", ""}}), "a  b");
+        QCOMPARE(SubstituteTemplate("a <%Unknown%> b", {{"<%TimeStamp%>", "x"}}),
+                 "a <%Unknown%> b");
+    }
+
+    void outcomes_data()
+    {
+        QTest::addColumn<QByteArrayList>("modes");
+        QTest::addColumn<QList<int>>("states");
+        QTest::addColumn<int>("errorBoxes");
+
+        QTest::newRow("all succeed") << QByteArrayList{"ok", "ok", "ok"}
+                                     << QList<int>{rsConverted, rsConverted, rsConverted} << 0;
+        QTest::newRow("error line") << QByteArrayList{"ok", "error", "ok"}
+                                    << QList<int>{rsConverted, rsFailed, rsConverted} << 1;
+        QTest::newRow("error as the last, unterminated line")
+            << QByteArrayList{"tail", "ok"} << QList<int>{rsFailed, rsConverted} << 1;
+        QTest::newRow("crash") << QByteArrayList{"crash", "ok"} << QList<int>{rsFailed, rsConverted}
+                               << 0;
+        QTest::newRow("exit code")
+            << QByteArrayList{"ok", "exit3"} << QList<int>{rsConverted, rsFailed} << 0;
+        QTest::newRow("empty output")
+            << QByteArrayList{"empty", "empty"} << QList<int>{rsFailed, rsFailed} << 0;
+    }
+
+    void outcomes()
+    {
+        QFETCH(QByteArrayList, modes);
+        QFETCH(QList<int>, states);
+        QFETCH(int, errorBoxes);
+        Fixture f;
+        GlobalVars.DeleteFileAfterProcessing = true;
+        GlobalVars.ShutdownWindowsWhenDone = true;
+        QStringList inputs;
+        qint64 total = 0;
+        for (int i = 0; i < modes.size(); ++i) {
+            inputs << f.addInput(QString("file%1.wav").arg(i), modes.at(i));
+            total += modes.at(i).size();
+        }
+        f.run();
+
+        QCOMPARE(f.states(), states);
+        const int failed = int(states.count(rsFailed));
+        QCOMPARE(GlobalVars.DoneCount, int(states.size()) - failed);
+        QCOMPARE(GlobalVars.FailedCount, failed);
+        QCOMPARE(GlobalVars.TotalCount, int(states.size()));
+        QCOMPARE(GlobalVars.TotalBytes, total);
+        QCOMPARE(f.front.errorBoxes.size(), errorBoxes);
+        for (int i = 0; i < states.size(); ++i) {
+            const QString output = f.outDir() + QString("file%1.mp3").arg(i);
+            // Sources go only after success; a failed file leaves no empty output.
+            QCOMPARE(QFile::exists(inputs.at(i)), states.at(i) == rsFailed);
+            if (states.at(i) == rsFailed)
+                QVERIFY(FileSizeOf(output) != 0);
+            else
+                QVERIFY(readFile(output).startsWith("converted:"));
+        }
+        QVERIFY(!f.temporaryFilesLeft());
+        QVERIFY(!f.front.progressOpen);
+        QCOMPARE(f.front.plainMessages, QStringList{TransferHint});
+        QCOMPARE(f.front.trayHint, Msg(MSG_TRAY_ENCODING_DONE));
+        const bool clean = failed == 0;
+        QCOMPARE(f.front.balloons.size(), clean ? 1 : 0);
+        QCOMPARE(f.front.countdowns, clean ? 1 : 0);
+        if (clean) {
+            QCOMPARE(f.front.balloons.first(),
+                     "Corvane Clipforge Information: Convertion complete! (10s)");
+            QCOMPARE(f.front.progressCaption, Msg(MSG_LABEL_ENCODINGFINISHED));
+            QCOMPARE(f.front.labels.value(TProgressLabel::LabelBatch), "Batch=100%");
+        }
+    }
+
+    void errorLinesOfOneFileShareABox()
+    {
+        Fixture f;
+        f.addInput("a.wav", "error");
+        f.addInput("b.wav", "error");
+        f.run();
+        QCOMPARE(f.front.errorBoxes.size(), 2);
+        QVERIFY(f.front.errorBoxes.at(0).first().startsWith("Error: fake failure of "));
+    }
+
+    void uniqueNames()
+    {
+        Fixture f;
+        f.addInput("a.avi");
+        f.addInput("a.mpg");
+        f.run();
+        QCOMPARE(f.outputs(), (QStringList{"a(1).mp3", "a.mp3"}));
+        f.run();
+        QCOMPARE(f.outputs(), (QStringList{"a(1).mp3", "a(2).mp3", "a(3).mp3", "a.mp3"}));
+        QCOMPARE(f.states(), (QList<int>{rsConverted, rsConverted}));
+    }
+
+    void commandLineAndDirectShowRoute()
+    {
+        Fixture f;
+        const QString routed = f.addInput("x.rmvb");
+        const QString direct = f.addInput("x.RMVB");
+        f.run();
+        const QList<EncoderCall> calls = f.calls();
+        QCOMPARE(calls.size(), 2);
+        const QString encoder = f.programDir() + "avcore.dll";
+        QCOMPARE(calls.at(0).arguments.mid(0, 3),
+                 (QStringList{encoder, "-i", f.programDir() + "DirectShow.avs"}));
+        QCOMPARE(calls.at(0).arguments.last(), f.outDir() + "x.mp3");
+        QCOMPARE(calls.at(1).arguments.mid(0, 3), (QStringList{encoder, "-i", direct}));
+        // The script named the real input; it is gone once the file is done.
+        QVERIFY(
+            readFile(f.outDir() + "x.mp3")
+                .contains(QByteArray(QByteArray("DirectShowSource(\"") + routed.toUtf8() + "\")")));
+        QVERIFY(!f.temporaryFilesLeft());
+    }
+
+    void deviceItemRunsItsScript()
+    {
+        Fixture f;
+        f.useFormat(ofMP4);
+        const QString hostile = f.addInput("-a \"b\" 'c' $HOME `touch pwned`; d\n\u00e9.avi");
+        f.run();
+        QCOMPARE(f.states(), QList<int>{rsConverted});
+        const QList<EncoderCall> calls = f.calls();
+        QCOMPARE(calls.size(), 2);
+        const QString base = f.outDir() + "-a \"b\" 'c' $HOME `touch pwned`; d\n\u00e9";
+        QCOMPARE(calls.at(0).arguments,
+                 (QStringList{f.programDir() + "avcore.dll", "-i", hostile, base + ".MP4"}));
+        QVERIFY(calls.at(1).arguments.at(3).startsWith(f.outDir() + "side "));
+        QCOMPARE(f.outputs().size(), 2);
+        QVERIFY(!QFile::exists(f.programDir() + "pwned"));
+        QVERIFY(!QFile::exists(f.outDir() + "pwned"));
+        QVERIFY(!f.temporaryFilesLeft());
+    }
+
+    void deviceItemFailures_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no commands")
+            << 1 << "Error: The device profile item \"Nothing to run\" has no commands";
+        QTest::newRow("a command fails") << 2 << "";
+    }
+
+    // The file fails, nothing after the failing command runs, the batch goes on.
+    void deviceItemFailures()
+    {
+        QFETCH(int, item);
+        QFETCH(QString, error);
+        Fixture f;
+        f.useFormat(ofMP4, item);
+        f.addInput("a.avi");
+        f.addInput("b.avi");
+        f.run();
+        QCOMPARE(f.states(), (QList<int>{rsFailed, rsFailed}));
+        QCOMPARE(f.front.errorBoxes.size(), error.isEmpty() ? 0 : 2);
+        if (!error.isEmpty()) QCOMPARE(f.front.errorBoxes.first(), QStringList{error});
+        QVERIFY(!QFile::exists(f.outDir() + "never"));
+        QCOMPARE(f.front.plainMessages, QStringList{TransferHint});
+        QVERIFY(!f.temporaryFilesLeft());
+    }
+
+    void stopNow()
+    {
+        Fixture f;
+        GlobalVars.ShutdownWindowsWhenDone = true;
+        GlobalVars.DeleteFileAfterProcessing = true;
+        const QString source = f.addInput("a.wav", "hang");
+        f.addInput("b.wav");
+        QTimer poll;
+        f.front.onProgressShown = [&] {
+            QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+                if (GlobalVars.PositionMs == 1500) f.front.StopNow();
+            });
+            poll.start(20);
+        };
+        QTimer::singleShot(30000, &poll, [&] { f.front.StopNow(); });
+        f.run();
+
+        QCOMPARE(GlobalVars.PositionMs, 1500);
+        QCOMPARE(f.states(), (QList<int>{rsConverting, rsQueued}));
+        QVERIFY(QFile::exists(source));
+        const QList<EncoderCall> calls = f.calls();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(kill(pid_t(calls.first().pid), 0), -1);  // the encoder is gone
+        QVERIFY(!f.temporaryFilesLeft());
+        QVERIFY(f.front.balloons.isEmpty());
+        QCOMPARE(f.front.countdowns, 0);
+        QCOMPARE(f.front.plainMessages, QStringList{TransferHint});
+
+        // The runner is idle again: a new batch works.
+        f.front.rows.removeFirst();
+        f.run();
+        QCOMPARE(f.states(), QList<int>{rsConverted});
+    }
+
+    void stopWhenDone_data()
+    {
+        QTest::addColumn<int>("stopDuringFile");
+        QTest::addColumn<QList<int>>("states");
+        QTest::newRow("first of three") << 0 << QList<int>{rsConverted, rsQueued, rsQueued};
+        QTest::newRow("last of three") << 2 << QList<int>{rsConverted, rsConverted, rsConverted};
+    }
+
+    void stopWhenDone()
+    {
+        QFETCH(int, stopDuringFile);
+        QFETCH(QList<int>, states);
+        Fixture f;
+        GlobalVars.ShutdownWindowsWhenDone = true;
+        for (int i = 0; i < 3; ++i)
+            f.addInput(QString("f%1.wav").arg(i));
+        TBatchDriver driver(f.front, f.catalogue);
+        QTimer poll;
+        f.front.onProgressShown = [&] {
+            QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+                if (GlobalVars.DoneCount == stopDuringFile && driver.Runner().Active()) {
+                    driver.SetStopWhenDone(true);
+                    poll.stop();
+                }
+            });
+            poll.start(0);
+        };
+        driver.StartBatch();
+        QCOMPARE(f.states(), states);
+        // Stopping when done is an ordinary end: balloon and countdown follow.
+        QCOMPARE(f.front.balloons.size(), 1);
+        QCOMPARE(f.front.countdowns, 1);
+    }
+
+    void startChecks_data()
+    {
+        QTest::addColumn<QString>("encoder");
+        QTest::addColumn<bool>("rows");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("created");
+
+        QTest::newRow("no encoder") << "missing.dll" << true << "out" << int(mrYes)
+                                    << "Hint: The file \"missing.dll\" couldn't be found." << false;
+        QTest::newRow("no files") << "avcore.dll" << false << "out" << int(mrYes)
+                                  << "Hint: There are no files to encode!" << false;
+        QTest::newRow("blank folder")
+            << "avcore.dll" << true << "   " << int(mrYes)
+            << "Empty Dir: You must choose an output folder first!" << false;
+        QTest::newRow("new folder declined")
+            << "avcore.dll" << true << "new/deep" << int(mrNo) << "" << false;
+        QTest::newRow("new folder cancelled")
+            << "avcore.dll" << true << "new/deep" << int(mrCancel) << "" << false;
+        QTest::newRow("new folder made")
+            << "avcore.dll" << true << "new/deep" << int(mrYes) << "" << true;
+        QTest::newRow("folder cannot be made")
+            << "avcore.dll" << true << "blocker/deep" << int(mrYes)
+            << "Fail: Fail to create directory! Please check if output folder have the right "
+               "format!"
+            << false;
+    }
+
+    void startChecks()
+    {
+        QFETCH(QString, encoder);
+        QFETCH(bool, rows);
+        QFETCH(QString, output);
+        QFETCH(int, answer);
+        QFETCH(QString, message);
+        QFETCH(bool, created);
+        Fixture f;
+        GlobalVars.EncoderPath = encoder;
+        if (rows) f.addInput("a.wav");
+        writeFile(f.work.path() + "/blocker", "a file in the way");
+        f.front.outputFolder = output.trimmed().isEmpty() ? output : f.work.path() + "/" + output;
+        f.front.answer = answer;
+        f.run();
+        QCOMPARE(f.front.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        if (rows) QCOMPARE(f.states(), QList<int>{created ? rsConverted : rsQueued});
+        if (output.startsWith("new")) QCOMPARE(f.front.questions.size(), 1);
+        QCOMPARE(QFileInfo(f.front.outputFolder).isDir(), created || output == "out");
+        QCOMPARE(f.calls().size(), created ? 1 : 0);
+        QCOMPARE(f.front.plainMessages.size(), created ? 1 : 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_BatchDriver)
+#include "tst_BatchDriver.moc"
