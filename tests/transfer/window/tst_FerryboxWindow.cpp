@@ -17,23 +17,10 @@
 #include "DeviceDetection.h"
 #include "FerryboxDlg.h"
 #include "ListDragPayload.h"
+#include "TestFiles.h"
 #include "VideoRowDelegate.h"
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    file.write(content);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray jpegOf(const QColor& colour)
 {

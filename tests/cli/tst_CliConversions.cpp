@@ -1,0 +1,370 @@
+#include "DeviceProfiles.h"
+#include "ProgramCopy.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Everything a shell could make of an unquoted name: a command after ';', a
+// command substitution, a variable, quotes, a line break and non-ASCII.
+const QString HostileName =
+    "sp \"dq\" 'sq' $HOME `touch tickfile` ;touch semifile\nnl \u00e9t\u00e9.avi";
+// Files the hostile name would create if it reached a shell unquoted.
+const QStringList HostileCreations = {"tickfile", "semifile"};
+// Taken as an option by any program that is given it as it stands.
+const QString DashName = "-dash start.mp4";
+// Its extension sends it through DirectShow.avs.
+const QString ScriptRouteName = "clip.rmvb";
+
+int runTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    if (out) *out = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+bool makeClip(const QString& path, const QString& size, const QStringList& codecs)
+{
+    return runTool(
+               "ffmpeg",
+               QStringList{"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                           "testsrc=size=" + size + ":rate=25:duration=0.6", "-f", "lavfi", "-i",
+                           "sine=frequency=440:sample_rate=44100:duration=0.6", "-ac", "2"} +
+                   codecs + QStringList{"file:" + path}) == 0;
+}
+
+struct Probe {
+    bool ok = false;
+    QJsonObject format;
+    QList<QJsonObject> video;
+    QList<QJsonObject> audio;
+};
+
+Probe probe(const QString& path)
+{
+    QByteArray json;
+    Probe result;
+    if (runTool("ffprobe",
+                {"-v", "error", "-show_format", "-show_streams", "-of", "json", "file:" + path},
+                &json) != 0)
+        return result;
+    const QJsonObject root = QJsonDocument::fromJson(json).object();
+    result.format = root.value("format").toObject();
+    for (const QJsonValue& value : root.value("streams").toArray()) {
+        const QJsonObject stream = value.toObject();
+        if (stream.value("codec_type") == "video") result.video << stream;
+        if (stream.value("codec_type") == "audio") result.audio << stream;
+    }
+    result.ok = !result.format.isEmpty();
+    return result;
+}
+
+QString baseName(const QString& fileName) { return fileName.left(fileName.lastIndexOf('.')); }
+
+QSet<QString> entries(const QString& folder)
+{
+    const QStringList list =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QSet<QString>(list.begin(), list.end());
+}
+
+// Item titles start with the picture size they promise, as in "320x240 ...".
+QSize sizeInTitle(const QString& title)
+{
+    static const QRegularExpression size("^(\\d+)x(\\d+)\\b");
+    const QRegularExpressionMatch match = size.match(title);
+    return match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
+}
+
+// The shipped device profiles as the converter's menus list them.
+TDeviceGroups shippedDevices(const QString& programFolder)
+{
+    TDeviceGroups groups;
+    LoadDeviceProfiles(programFolder + "/profile_en/default_setting", groups);
+    return groups;
+}
+
+}  // namespace
+
+// clipforge-cli converts with the shipped profiles, device profiles and the
+// built encoder; every result must be a file ffprobe reads, named after its
+// source, and PSP items must give what the console plays.
+class tst_CliConversions : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable("ffmpeg").isEmpty(), "ffmpeg is needed");
+        QVERIFY2(!QStandardPaths::findExecutable("ffprobe").isEmpty(), "ffprobe is needed");
+        QVERIFY(QFileInfo(m_program.cli()).isExecutable());
+        QVERIFY(QFileInfo(m_program.path() + "/avcore.dll").isExecutable());
+        QVERIFY(m_work.isValid());
+        m_inputs = m_work.path() + "/in";
+        QVERIFY(QDir().mkpath(m_inputs));
+        QVERIFY(makeClip(m_inputs + "/" + HostileName, "320x240",
+                         {"-c:v", "mpeg4", "-q:v", "3", "-c:a", "libmp3lame"}));
+        QVERIFY(makeClip(m_inputs + "/" + DashName, "256x144",
+                         {"-c:v", "mpeg4", "-q:v", "3", "-c:a", "aac"}));
+        QVERIFY(makeClip(m_inputs + "/" + ScriptRouteName, "240x320",
+                         {"-c:v", "rv10", "-b:v", "300k", "-c:a", "ac3", "-f", "rm"}));
+        m_programEntries = entries(m_program.path());
+    }
+
+    // The format list's two fixed entries stand for the first two MP4 menu
+    // entries, so the shipped device profiles must list in that order.
+    void pspDevicesMatchFormatList()
+    {
+        const QList<TProfileItem> devices = shippedDevices(m_program.path()).Psp;
+        QVERIFY(devices.size() >= 2);
+        QCOMPARE(devices[0].Title, QString("PSP"));
+        QCOMPARE(devices[1].Title, QString("PSP (Direct, renamed)"));
+    }
+
+    void everyFormat_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<bool>("video");
+        // mp4 and 3gp use the first device profile's first item.
+        const QList<std::tuple<const char*, const char*, bool>> formats = {
+            {"avi", ".avi", true},  {"mp4", ".MP4", true},  {"3gp", ".3gp", true},
+            {"mpeg", ".mpg", true}, {"mov", ".mov", true},  {"wmv", ".wmv", true},
+            {"rm", ".rm", true},    {"swf", ".swf", true},  {"vob", ".vob", true},
+            {"asf", ".asf", true},  {"aac", ".aac", false}, {"ac3", ".ac3", false},
+            {"mp2", ".mp2", false}, {"mp3", ".mp3", false}, {"amr", ".amr", false},
+            {"wav", ".wav", false},
+        };
+        for (const auto& [format, extension, video] : formats)
+            QTest::newRow(format) << QString(format) << QString(extension) << video;
+    }
+
+    // The default profile of each format on three clips: a hostile name, a
+    // name starting with '-' and one taking the DirectShow route.
+    void everyFormat()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, extension);
+        QFETCH(bool, video);
+        const QString output = m_work.path() + "/out-" + format;
+
+        const ProgramCopy::Result run = m_program.run(
+            {"--format", format, "--output", output, "--", HostileName, DashName, ScriptRouteName},
+            m_inputs, 300000);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+
+        QSet<QString> expected;
+        for (const QString& input : {HostileName, DashName, ScriptRouteName}) {
+            expected << baseName(input) + extension;
+            // The console shows a video only with its thumbnail beside it.
+            if (format == "mp4") expected << baseName(input) + ".THM";
+        }
+        QCOMPARE(entries(output), expected);
+        for (const QString& name : expected) {
+            const Probe result = probe(output + "/" + name);
+            QVERIFY2(result.ok, qPrintable(name));
+            if (name.endsWith(".THM")) continue;
+            QVERIFY2(video ? !result.video.isEmpty() : result.video.isEmpty(), qPrintable(name));
+            QVERIFY2(!result.audio.isEmpty(), qPrintable(name));
+        }
+        verifyNothingStray();
+    }
+
+    void pspItems_data()
+    {
+        QTest::addColumn<int>("device");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("renamed");
+        const QList<TProfileItem> devices = shippedDevices(m_program.path()).Psp;
+        for (int d = 0; d < devices.size() && d < 2; ++d) {
+            const QList<TProfileDetailItem> items = LoadDeviceProfileItems(devices[d].FilePath);
+            for (int i = 0; i < items.size(); ++i)
+                QTest::addRow("%s / %s", qPrintable(devices[d].Title), qPrintable(items[i].Title))
+                    << d << i << sizeInTitle(items[i].Title) << (d == 1);
+        }
+    }
+
+    // Every item of both PSP device profiles gives H.264 Main or Baseline up
+    // to level 3.0 in the item's size at 29.97 fps, AAC-LC 48 kHz stereo in
+    // the console's container, and a 160x120 JPEG thumbnail of the same name.
+    void pspItems()
+    {
+        QFETCH(int, device);
+        QFETCH(int, item);
+        QFETCH(QSize, size);
+        QFETCH(bool, renamed);
+        QVERIFY2(size.isValid(), "the item's title starts with its picture size");
+        const QString output = m_work.path() + QString("/psp-%1-%2").arg(device).arg(item);
+
+        const ProgramCopy::Result run = runItem("mp4", device, item, output, HostileName);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+
+        const QStringList files = QDir(output).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 2);
+        const QString movie = files[0];
+        const QString thumbnail = files[1];
+        QVERIFY2(movie.endsWith(".MP4") && thumbnail.endsWith(".THM"), qPrintable(files.join(',')));
+        QCOMPARE(baseName(thumbnail), baseName(movie));
+        if (renamed)
+            QVERIFY2(QRegularExpression("^M4V\\d{5}\\.MP4$").match(movie).hasMatch(),
+                     qPrintable(movie));
+        else
+            QCOMPARE(baseName(movie), baseName(HostileName));
+
+        const Probe mp4 = probe(output + "/" + movie);
+        QVERIFY(mp4.ok);
+        QCOMPARE(mp4.format.value("tags").toObject().value("major_brand").toString(),
+                 QString("MSNV"));
+        QCOMPARE(mp4.video.size(), 1);
+        QCOMPARE(mp4.audio.size(), 1);
+        const QJsonObject v = mp4.video[0];
+        QCOMPARE(v.value("codec_name").toString(), QString("h264"));
+        const QString profile = v.value("profile").toString();
+        QVERIFY2(profile == "Main" || profile.endsWith("Baseline"), qPrintable(profile));
+        QVERIFY2(v.value("level").toInt() > 0 && v.value("level").toInt() <= 30,
+                 qPrintable(QString::number(v.value("level").toInt())));
+        QCOMPARE(QSize(v.value("width").toInt(), v.value("height").toInt()), size);
+        QCOMPARE(v.value("r_frame_rate").toString(), QString("30000/1001"));
+        const QJsonObject a = mp4.audio[0];
+        QCOMPARE(a.value("codec_name").toString(), QString("aac"));
+        QCOMPARE(a.value("profile").toString(), QString("LC"));
+        QCOMPARE(a.value("sample_rate").toString(), QString("48000"));
+        QCOMPARE(a.value("channels").toInt(), 2);
+
+        const Probe thm = probe(output + "/" + thumbnail);
+        QVERIFY(thm.ok);
+        QCOMPARE(thm.video.size(), 1);
+        QCOMPARE(thm.video[0].value("codec_name").toString(), QString("mjpeg"));
+        QCOMPARE(thm.video[0].value("profile").toString(), QString("Baseline"));
+        QCOMPARE(QSize(thm.video[0].value("width").toInt(), thm.video[0].value("height").toInt()),
+                 QSize(160, 120));
+        verifyNothingStray();
+    }
+
+    void phoneItems_data()
+    {
+        QTest::addColumn<int>("device");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QSize>("size");
+        const QList<TProfileItem> devices = shippedDevices(m_program.path()).Tgp;
+        for (int d = 0; d < devices.size(); ++d) {
+            const QList<TProfileDetailItem> items = LoadDeviceProfileItems(devices[d].FilePath);
+            for (int i = 0; i < items.size(); ++i)
+                QTest::addRow("%s / %s", qPrintable(devices[d].Title), qPrintable(items[i].Title))
+                    << d << i << DeviceItemExt(items[i]) << sizeInTitle(items[i].Title);
+        }
+    }
+
+    // Every item of the 3GP menu gives a video in the item's size with sound.
+    void phoneItems()
+    {
+        QFETCH(int, device);
+        QFETCH(int, item);
+        QFETCH(QString, extension);
+        QFETCH(QSize, size);
+        QVERIFY2(size.isValid(), "the item's title starts with its picture size");
+        const QString output = m_work.path() + QString("/phone-%1-%2").arg(device).arg(item);
+
+        const ProgramCopy::Result run = runItem("3gp", device, item, output, DashName);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+        const QString name = baseName(DashName) + "." + extension;
+        QCOMPARE(entries(output), QSet<QString>{name});
+        const Probe result = probe(output + "/" + name);
+        QCOMPARE(result.video.size(), 1);
+        QCOMPARE(
+            QSize(result.video[0].value("width").toInt(), result.video[0].value("height").toInt()),
+            size);
+        QCOMPARE(result.audio.size(), 1);
+    }
+
+    // The console's container needs a sound track; a silent source gets one
+    // (here also shorter than the thumbnail's usual pick would need).
+    void pspSilentSource()
+    {
+        const QString input = m_inputs + "/silent.avi";
+        QVERIFY(runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                   "testsrc=size=320x240:rate=25:duration=0.3", "-c:v", "mpeg4",
+                                   "file:" + input}) == 0);
+        const QString output = m_work.path() + "/psp-silent";
+        const ProgramCopy::Result run =
+            m_program.run({"--format", "mp4", "--output", output, "--", input}, m_inputs);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+        QCOMPARE(entries(output), (QSet<QString>{"silent.MP4", "silent.THM"}));
+        const Probe mp4 = probe(output + "/silent.MP4");
+        QCOMPARE(mp4.audio.size(), 1);
+        QCOMPARE(mp4.audio[0].value("sample_rate").toString(), QString("48000"));
+        QCOMPARE(mp4.audio[0].value("channels").toInt(), 2);
+    }
+
+    // A thumbnail already beside the new video's name is never replaced; the
+    // file fails with an error line instead.
+    void pspExistingThumbnailKept()
+    {
+        const QString output = m_work.path() + "/psp-taken";
+        QVERIFY(QDir().mkpath(output));
+        const QString taken = output + "/" + baseName(DashName) + ".THM";
+        writeFile(taken, "keep");
+        const ProgramCopy::Result run =
+            m_program.run({"--format", "mp4", "--output", output, "--", DashName}, m_inputs);
+        QVERIFY(run.exitCode != 0);
+        QVERIFY2(QString(run.out + run.err).contains("Error"), qPrintable(run.out + run.err));
+        QCOMPARE(readFile(taken), QByteArray("keep"));
+        QCOMPARE(entries(output), QSet<QString>{baseName(DashName) + ".THM"});
+        verifyNothingStray();
+    }
+
+private:
+    // One input converted with one device item into a fresh folder.
+    ProgramCopy::Result runItem(const QString& format, int device, int item, const QString& output,
+                                const QString& input) const
+    {
+        return m_program.run({"--format", format, "--device", QString::number(device), "--item",
+                              QString::number(item), "--output", output, "--", input},
+                             m_inputs, 300000);
+    }
+
+    // The batch removes its temporary files, and no piece of the hostile name
+    // ran as a command anywhere.
+    void verifyNothingStray()
+    {
+        // The settings file is the only thing a run may add to the program folder.
+        const QSet<QString> added = entries(m_program.path()) - m_programEntries;
+        QVERIFY2(added.isEmpty() || added == QSet<QString>{"info.ini"},
+                 qPrintable(QStringList(added.begin(), added.end()).join(", ")));
+        for (const QString& root : {m_program.path(), m_work.path()}) {
+            QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                QVERIFY2(!HostileCreations.contains(QFileInfo(it.next()).fileName()),
+                         qPrintable(it.filePath()));
+        }
+        for (const QString& name : HostileCreations)
+            QVERIFY2(!QFileInfo::exists(QDir::current().filePath(name)), qPrintable(name));
+    }
+
+    ProgramCopy m_program;
+    QTemporaryDir m_work;
+    QString m_inputs;
+    QSet<QString> m_programEntries;
+};
+
+QTEST_GUILESS_MAIN(tst_CliConversions)
+#include "tst_CliConversions.moc"
