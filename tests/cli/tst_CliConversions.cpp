@@ -296,6 +296,19 @@ private Q_SLOTS:
         QCOMPARE(result.audio.size(), 1);
     }
 
+    // --info prints the media library's report of each file and fails for
+    // a file that is not there.
+    void info()
+    {
+        const ProgramCopy::Result run =
+            m_program.run({"--info", "--", DashName, "gone.avi"}, m_inputs);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.out.contains("-dash start.mp4") && run.out.contains("\nVideo\n") &&
+                     run.out.contains("\nAudio\n"),
+                 qPrintable(run.out));
+        QCOMPARE(run.err, QString("gone.avi: No such file\n"));
+    }
+
     // The console's container needs a sound track; a silent source gets one
     // (here also shorter than the thumbnail's usual pick would need).
     void pspSilentSource()

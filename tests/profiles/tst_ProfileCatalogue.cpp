@@ -3,6 +3,7 @@
 #include "MessageTable.h"
 #include "ProfileCatalogue.h"
 #include "ProfileRecords.h"
+#include "TestFiles.h"
 #include "globals.h"
 
 #include <QDir>
@@ -53,19 +54,6 @@ struct ScriptedUi : TProfileUi {
 QByteArray profileBytes(const QString& description)
 {
     return "[General]\r\nDescription=" + description.toUtf8() + "\r\nVideoCodec=3\r\n";
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList entriesOf(const QString& folder)
@@ -123,7 +111,7 @@ class TestProfileCatalogue : public QObject {
             if (description == "edited")
                 QCOMPARE(IniFile(path).value("General", "Description"), "edited");
             else
-                QCOMPARE(readBytes(path), profileBytes(description));
+                QCOMPARE(readFile(path), profileBytes(description));
         }
     }
 
