@@ -296,6 +296,35 @@ private Q_SLOTS:
         QCOMPARE(result.audio.size(), 1);
     }
 
+    // A file the encoder cannot read fails on its own: the files around it
+    // convert, it leaves no output, and the exit status reports it.
+    void damagedInputFailsAlone_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("composed call") << "mp3";
+        QTest::newRow("device script") << "mp4";
+    }
+
+    void damagedInputFailsAlone()
+    {
+        QFETCH(QString, format);
+        writeFile(m_inputs + "/damaged.avi", "RIFF\0\0\0\0AVI not really a video");
+        const QString output = m_work.path() + "/damaged-" + format;
+        const ProgramCopy::Result run = m_program.run(
+            {"--format", format, "--output", output, "--", DashName, "damaged.avi", DashName},
+            m_inputs);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("Failed 2/3: " + m_inputs + "/damaged.avi"), qPrintable(run.err));
+        QVERIFY2(run.err.contains("Error"), qPrintable(run.err));
+        const QString base = baseName(DashName);
+        const QSet<QString> expected =
+            format == "mp3"
+                ? QSet<QString>{base + ".mp3", base + "(1).mp3"}
+                : QSet<QString>{base + ".MP4", base + ".THM", base + "(1).MP4", base + "(1).THM"};
+        QCOMPARE(entries(output), expected);
+        verifyNothingStray();
+    }
+
     // --info prints the media library's report of each file and fails for
     // a file that is not there.
     void info()

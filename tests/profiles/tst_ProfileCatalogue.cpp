@@ -486,21 +486,6 @@ private Q_SLOTS:
         QCOMPARE(catalogue.FormatListIndex, mp4MenuIndex);
     }
 
-    void shippedDeviceProfiles()
-    {
-        const QString dir = QStringLiteral(CLIPFORGE_SOURCE_DIR) + "/data/default_setting";
-        if (!QFileInfo(dir).isDir()) QSKIP("no device profiles shipped in this tree");
-        TDeviceGroups groups;
-        QVERIFY(LoadDeviceProfiles(dir, groups));
-        // The format list's two fixed entries stand for the first two.
-        QVERIFY(groups.Psp.size() >= 2);
-        QCOMPARE(groups.Psp[0].Title, "PSP");
-        QCOMPARE(groups.Psp[1].Title, "PSP (Direct, renamed)");
-        for (const TProfileItem& profile : std::as_const(groups.Psp))
-            QVERIFY2(!LoadDeviceProfileItems(profile.FilePath).isEmpty(),
-                     qPrintable(profile.FilePath));
-    }
-
     void addProfile_data()
     {
         QTest::addColumn<bool>("saveEditor");
