@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 using namespace Qt::StringLiterals;
@@ -52,15 +51,6 @@ QString quotedFor(QChar context, const QString& value)
     }
     if (context == u'\'') return QString(value).replace(u"'"_s, u"'\\''"_s);
     return u'\'' + QString(value).replace(u"'"_s, u"'\\''"_s) + u'\'';
-}
-
-bool writeTextFile(const QString& path, const QString& text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.setDirectWriteFallback(false);
-    const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
 }
 
 QString unableToWrite(const QString& path) { return u"Error: Unable to write to "_s + path; }
@@ -308,7 +298,7 @@ QString TBatchDriver::inputArgument(const QString& templateFolder, QString& erro
     }
     QString text = QString::fromUtf8(source.readAll());
     text.replace(InputPlaceholder, vars.InputFile, Qt::CaseInsensitive);
-    if (!writeTextFile(DirectShowScriptPath(), text)) {
+    if (!WriteFileAtomically(DirectShowScriptPath(), text.toUtf8())) {
         error = unableToWrite(DirectShowScriptPath());
         return {};
     }
@@ -385,7 +375,7 @@ TBatchDriver::PreparedFile TBatchDriver::prepareFile()
     file.script = u"set -e\n"_s;
     for (const QString& command : commands)
         file.script += SubstituteTemplate(command, values) + u'\n';
-    if (!writeTextFile(ScriptPath(), file.script)) {
+    if (!WriteFileAtomically(ScriptPath(), file.script.toUtf8())) {
         file.error = unableToWrite(ScriptPath());
         return file;
     }

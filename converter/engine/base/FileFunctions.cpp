@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace {
 
@@ -48,6 +49,15 @@ std::optional<QString> UniqueOutputName(const QString& name, const QString& fold
         if (!nameTaken(dir + candidate)) return candidate;
     }
     return std::nullopt;
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    // Unbuffered: a buffered tail that fails to flush would still let commit()
+    // succeed and leave a truncated file behind.
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+           file.write(bytes) == bytes.size() && file.commit();
 }
 
 qint64 FileSizeOf(const QString& path)

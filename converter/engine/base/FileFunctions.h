@@ -20,6 +20,10 @@ QString ExtractFileExt(const QString& path);
 // output must never reuse a name the encoder would overwrite.
 std::optional<QString> UniqueOutputName(const QString& name, const QString& folder);
 
+// Replaces the file's content as a whole through a temporary file and a
+// rename; false when any byte could not be written, the old file then stays.
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
 // Size of a file in bytes, -1 when there is no such file.
 qint64 FileSizeOf(const QString& path);
 

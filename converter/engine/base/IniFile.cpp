@@ -1,8 +1,9 @@
 #include "IniFile.h"
 
+#include "FileFunctions.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -236,10 +237,5 @@ void IniFile::save(const QStringList& lines) const
     QByteArray bytes = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     for (const QString& line : lines)
         bytes += (line + m_lineEnd).toUtf8();
-    // Unbuffered: a buffered tail that fails to flush would still let commit() succeed
-    // and leave a truncated file behind.
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        throw IniWriteError(m_path);
+    if (!WriteFileAtomically(m_path, bytes)) throw IniWriteError(m_path);
 }
