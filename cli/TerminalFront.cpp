@@ -1,6 +1,6 @@
 #include "TerminalFront.h"
 
-#include "globals.h"
+#include "base/globals.h"
 
 #include <QFileInfo>
 

@@ -1,16 +1,16 @@
 // clipforge-cli: the converter's batch without windows, for scripts.
 
-#include "BatchDriver.h"
 #include "CliOptions.h"
-#include "FileFunctions.h"
-#include "IniFile.h"
-#include "MediaInfoDll.h"
-#include "MessageTable.h"
-#include "ProfileCatalogue.h"
-#include "ProgramFolder.h"
-#include "Startup.h"
 #include "TerminalFront.h"
-#include "globals.h"
+#include "base/FileFunctions.h"
+#include "base/IniFile.h"
+#include "base/ProgramFolder.h"
+#include "base/globals.h"
+#include "engine/BatchDriver.h"
+#include "engine/MediaInfoDll.h"
+#include "localisation/MessageTable.h"
+#include "localisation/Startup.h"
+#include "profiles/ProfileCatalogue.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "MessageTable.h"
-#include "OutputParser.h"
+#include "engine/OutputParser.h"
+#include "localisation/MessageTable.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "BatchDriver.h"
+#include "engine/BatchDriver.h"
 
-#include "EncoderArguments.h"
-#include "FileFunctions.h"
-#include "MessageTable.h"
-#include "PowerActions.h"
-#include "ProgramFolder.h"
-#include "TextFunctions.h"
+#include "base/FileFunctions.h"
+#include "base/ProgramFolder.h"
+#include "base/TextFunctions.h"
+#include "engine/PowerActions.h"
+#include "localisation/MessageTable.h"
+#include "profiles/EncoderArguments.h"
 
 #include <QCoreApplication>
 #include <QDir>

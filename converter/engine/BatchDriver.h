@@ -1,10 +1,10 @@
 #pragma once
 
-#include "OutputParser.h"
-#include "ProfileCatalogue.h"
-#include "ProgressView.h"
-#include "Redirect.h"
-#include "globals.h"
+#include "base/globals.h"
+#include "engine/OutputParser.h"
+#include "engine/ProgressView.h"
+#include "engine/Redirect.h"
+#include "profiles/ProfileCatalogue.h"
 
 #include <QObject>
 #include <QString>

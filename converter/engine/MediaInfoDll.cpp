@@ -1,4 +1,4 @@
-#include "MediaInfoDll.h"
+#include "engine/MediaInfoDll.h"
 
 #include <QFileInfo>
 

@@ -1,9 +1,9 @@
-#include "OutputParser.h"
+#include "engine/OutputParser.h"
 
-#include "FileFunctions.h"
-#include "MessageTable.h"
-#include "TextFunctions.h"
-#include "TimeText.h"
+#include "base/FileFunctions.h"
+#include "base/TextFunctions.h"
+#include "base/TimeText.h"
+#include "localisation/MessageTable.h"
 
 #include <QDate>
 #include <QDateTime>

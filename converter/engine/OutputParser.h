@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgressView.h"
-#include "globals.h"
+#include "base/globals.h"
+#include "engine/ProgressView.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "PowerActions.h"
+#include "engine/PowerActions.h"
 
 #include <QAtomicInteger>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "LanguageChoice.h"
+#include "localisation/LanguageChoice.h"
 
-#include "BuildConstants.h"
-#include "FileFunctions.h"
+#include "base/BuildConstants.h"
+#include "base/FileFunctions.h"
 
 #include <QDir>
 

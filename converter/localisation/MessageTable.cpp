@@ -1,7 +1,7 @@
-#include "MessageTable.h"
+#include "localisation/MessageTable.h"
 
-#include "FileFunctions.h"
-#include "IniFile.h"
+#include "base/FileFunctions.h"
+#include "base/IniFile.h"
 
 #include <QFileInfo>
 
@@ -11,13 +11,13 @@ namespace {
 
 constexpr std::array<const char*, MSG_KEY_COUNT> Names = {
 #define MSG_ENTRY(key, text) #key,
-#include "MessageKeys.def"
+#include "localisation/MessageKeys.def"
 #undef MSG_ENTRY
 };
 
 constexpr std::array<const char*, MSG_KEY_COUNT> Defaults = {
 #define MSG_ENTRY(key, text) text,
-#include "MessageKeys.def"
+#include "localisation/MessageKeys.def"
 #undef MSG_ENTRY
 };
 

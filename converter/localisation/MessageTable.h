@@ -6,7 +6,7 @@
 // Keys of the process-wide message table, in table order.
 enum MsgKey : int {
 #define MSG_ENTRY(key, text) key,
-#include "MessageKeys.def"
+#include "localisation/MessageKeys.def"
 #undef MSG_ENTRY
     MSG_KEY_COUNT
 };

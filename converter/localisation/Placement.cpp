@@ -1,6 +1,6 @@
-#include "Placement.h"
+#include "localisation/Placement.h"
 
-#include "IniFile.h"
+#include "base/IniFile.h"
 
 #include <algorithm>
 

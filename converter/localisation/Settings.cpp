@@ -1,6 +1,6 @@
-#include "Settings.h"
+#include "localisation/Settings.h"
 
-#include "IniFile.h"
+#include "base/IniFile.h"
 
 #include <variant>
 

@@ -1,10 +1,10 @@
-#include "Startup.h"
+#include "localisation/Startup.h"
 
-#include "InputTypes.h"
-#include "LanguageChoice.h"
-#include "MessageTable.h"
-#include "ProgramFolder.h"
-#include "Settings.h"
+#include "base/InputTypes.h"
+#include "base/ProgramFolder.h"
+#include "localisation/LanguageChoice.h"
+#include "localisation/MessageTable.h"
+#include "localisation/Settings.h"
 
 #include <QFileInfo>
 

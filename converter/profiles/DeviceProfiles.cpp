@@ -1,7 +1,7 @@
-#include "DeviceProfiles.h"
+#include "profiles/DeviceProfiles.h"
 
-#include "FileFunctions.h"
-#include "IniFile.h"
+#include "base/FileFunctions.h"
+#include "base/IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>

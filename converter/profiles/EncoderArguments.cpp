@@ -1,8 +1,8 @@
-#include "EncoderArguments.h"
+#include "profiles/EncoderArguments.h"
 
-#include "ProfileFile.h"
-#include "ProfileRecords.h"
-#include "globals.h"
+#include "base/globals.h"
+#include "profiles/ProfileFile.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 #include <span>

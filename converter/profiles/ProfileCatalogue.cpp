@@ -1,10 +1,10 @@
-#include "ProfileCatalogue.h"
+#include "profiles/ProfileCatalogue.h"
 
-#include "FileFunctions.h"
-#include "MessageTable.h"
-#include "ProfileFile.h"
-#include "ProfileRecords.h"
-#include "TextFunctions.h"
+#include "base/FileFunctions.h"
+#include "base/TextFunctions.h"
+#include "localisation/MessageTable.h"
+#include "profiles/ProfileFile.h"
+#include "profiles/ProfileRecords.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeviceProfiles.h"
-#include "globals.h"
+#include "base/globals.h"
+#include "profiles/DeviceProfiles.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "ProfileFields.h"
+#include "profiles/ProfileFields.h"
 
-#include "IniFile.h"
-#include "MessageTable.h"
-#include "ProfileRecords.h"
+#include "base/IniFile.h"
+#include "localisation/MessageTable.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
-#include "ProfileFile.h"
+#include "profiles/ProfileFile.h"
 
-#include "IniFile.h"
-#include "ProfileFields.h"
+#include "base/IniFile.h"
+#include "profiles/ProfileFields.h"
 
 using namespace Qt::StringLiterals;
 

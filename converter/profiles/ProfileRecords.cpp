@@ -1,6 +1,6 @@
-#include "ProfileRecords.h"
+#include "profiles/ProfileRecords.h"
 
-#include "ProfileFields.h"
+#include "profiles/ProfileFields.h"
 
 TAVISettings AVISettings;
 TMP4Settings MP4Settings;

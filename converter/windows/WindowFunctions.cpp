@@ -1,7 +1,7 @@
-#include "WindowFunctions.h"
+#include "windows/WindowFunctions.h"
 
-#include "IniFile.h"
-#include "Placement.h"
+#include "base/IniFile.h"
+#include "localisation/Placement.h"
 
 #include <QDesktopServices>
 #include <QDir>

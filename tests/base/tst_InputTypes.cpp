@@ -1,4 +1,4 @@
-#include "InputTypes.h"
+#include "base/InputTypes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "FileFunctions.h"
-#include "TextFunctions.h"
-#include "TimeText.h"
+#include "base/FileFunctions.h"
+#include "base/TextFunctions.h"
+#include "base/TimeText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "DeviceProfiles.h"
 #include "ProgramCopy.h"
 #include "TestFiles.h"
+#include "profiles/DeviceProfiles.h"
 
 #include <QDir>
 #include <QDirIterator>

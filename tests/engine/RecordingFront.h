@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgressView.h"
+#include "engine/ProgressView.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

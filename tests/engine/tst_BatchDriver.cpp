@@ -1,11 +1,11 @@
-#include "BatchDriver.h"
-#include "FileFunctions.h"
-#include "MessageTable.h"
-#include "ProfileCatalogue.h"
-#include "ProgramFolder.h"
 #include "RecordingFront.h"
 #include "TestFiles.h"
-#include "globals.h"
+#include "base/FileFunctions.h"
+#include "base/ProgramFolder.h"
+#include "base/globals.h"
+#include "engine/BatchDriver.h"
+#include "localisation/MessageTable.h"
+#include "profiles/ProfileCatalogue.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "MessageTable.h"
-#include "OutputParser.h"
 #include "RecordingFront.h"
+#include "engine/OutputParser.h"
+#include "localisation/MessageTable.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "Redirect.h"
+#include "engine/Redirect.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

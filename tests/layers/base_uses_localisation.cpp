@@ -1,4 +1,4 @@
 // The base layer must not see the message table.
-#include "MessageTable.h"
+#include "localisation/MessageTable.h"
 
 int probe() { return MSG_KEY_COUNT; }

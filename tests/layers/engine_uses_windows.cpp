@@ -1,4 +1,4 @@
 // The engine runs under either front and must not know the windows.
-#include "WindowFunctions.h"
+#include "windows/WindowFunctions.h"
 
 void probe() { WaitCursor::begin(); }

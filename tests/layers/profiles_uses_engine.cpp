@@ -1,4 +1,4 @@
 // Profiles sit below the engine: the batch driver uses them, never the reverse.
-#include "PowerActions.h"
+#include "engine/PowerActions.h"
 
 void probe() { ShutdownSystem(0); }

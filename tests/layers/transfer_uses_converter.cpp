@@ -1,4 +1,4 @@
 // The transfer manager ships on its own and shares no code with the converter.
-#include "globals.h"
+#include "base/globals.h"
 
 void probe() { SetStartupDefaults(GlobalVars, {}); }

@@ -1,5 +1,5 @@
-#include "IniFile.h"
-#include "MessageTable.h"
+#include "base/IniFile.h"
+#include "localisation/MessageTable.h"
 
 #include <QFile>
 #include <QRegularExpression>

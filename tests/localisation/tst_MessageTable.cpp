@@ -1,5 +1,5 @@
-#include "LanguageChoice.h"
-#include "MessageTable.h"
+#include "localisation/LanguageChoice.h"
+#include "localisation/MessageTable.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "IniFile.h"
-#include "Placement.h"
-#include "Settings.h"
+#include "base/IniFile.h"
+#include "localisation/Placement.h"
+#include "localisation/Settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "FileFunctions.h"
-#include "LanguageChoice.h"
-#include "MessageTable.h"
-#include "Startup.h"
+#include "base/FileFunctions.h"
+#include "localisation/LanguageChoice.h"
+#include "localisation/MessageTable.h"
+#include "localisation/Startup.h"
 
 #include <QDir>
 #include <QFile>

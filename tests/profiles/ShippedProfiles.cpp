@@ -1,9 +1,9 @@
 #include "ShippedProfiles.h"
 
-#include "IniFile.h"
-#include "ProfileFields.h"
-#include "ProfileFile.h"
-#include "ProfileRecords.h"
+#include "base/IniFile.h"
+#include "profiles/ProfileFields.h"
+#include "profiles/ProfileFile.h"
+#include "profiles/ProfileRecords.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "EncoderArguments.h"
-#include "ProfileRecords.h"
-#include "globals.h"
+#include "base/globals.h"
+#include "profiles/EncoderArguments.h"
+#include "profiles/ProfileRecords.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
-#include "DeviceProfiles.h"
-#include "IniFile.h"
-#include "MessageTable.h"
-#include "ProfileCatalogue.h"
-#include "ProfileRecords.h"
 #include "TestFiles.h"
-#include "globals.h"
+#include "base/IniFile.h"
+#include "base/globals.h"
+#include "localisation/MessageTable.h"
+#include "profiles/DeviceProfiles.h"
+#include "profiles/ProfileCatalogue.h"
+#include "profiles/ProfileRecords.h"
 
 #include <QDir>
 #include <QFile>

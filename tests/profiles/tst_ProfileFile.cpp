@@ -1,9 +1,9 @@
-#include "IniFile.h"
-#include "MessageTable.h"
-#include "ProfileFields.h"
-#include "ProfileFile.h"
-#include "ProfileRecords.h"
-#include "globals.h"
+#include "base/IniFile.h"
+#include "base/globals.h"
+#include "localisation/MessageTable.h"
+#include "profiles/ProfileFields.h"
+#include "profiles/ProfileFile.h"
+#include "profiles/ProfileRecords.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "EncoderArguments.h"
 #include "ShippedProfiles.h"
-#include "globals.h"
+#include "base/globals.h"
+#include "profiles/EncoderArguments.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
-#include "WindowFunctions.h"
+#include "windows/WindowFunctions.h"
 
-#include "IniFile.h"
+#include "base/IniFile.h"
 
 #include <QCursor>
 #include <QDesktopServices>

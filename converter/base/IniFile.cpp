@@ -1,6 +1,6 @@
-#include "IniFile.h"
+#include "base/IniFile.h"
 
-#include "FileFunctions.h"
+#include "base/FileFunctions.h"
 
 #include <QFile>
 #include <QFileInfo>

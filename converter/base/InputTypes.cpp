@@ -1,7 +1,7 @@
-#include "InputTypes.h"
+#include "base/InputTypes.h"
 
-#include "FileFunctions.h"
-#include "IniFile.h"
+#include "base/FileFunctions.h"
+#include "base/IniFile.h"
 
 QString TypeFilePath(const QString& languageFolder, const QString& languageFile)
 {

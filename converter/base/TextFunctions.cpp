@@ -1,4 +1,4 @@
-#include "TextFunctions.h"
+#include "base/TextFunctions.h"
 
 #include <QAtomicInteger>
 

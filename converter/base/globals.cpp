@@ -1,6 +1,6 @@
-#include "globals.h"
+#include "base/globals.h"
 
-#include "BuildConstants.h"
+#include "base/BuildConstants.h"
 
 TGlobalVars GlobalVars;
 

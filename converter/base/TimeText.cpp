@@ -1,4 +1,4 @@
-#include "TimeText.h"
+#include "base/TimeText.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "FileFunctions.h"
+#include "base/FileFunctions.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "globals.h"
+#include "base/globals.h"
 
 #include <QString>
 

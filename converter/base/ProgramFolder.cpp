@@ -1,7 +1,7 @@
-#include "ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
-#include "BuildConstants.h"
-#include "FileFunctions.h"
+#include "base/BuildConstants.h"
+#include "base/FileFunctions.h"
 
 #include <QCoreApplication>
 #include <QDir>
