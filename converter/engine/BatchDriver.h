@@ -16,24 +16,6 @@
 // The output extension of a format; for MP4 and 3GP the item's "EXT".
 QString OutputExtension(int format, const TProfileDetailItem* item);
 
-// Replaces every placeholder <%Name%> (letters in any case) of the table's
-// names by its value. Outside quotes a value is single-quoted for the shell,
-// inside double or single quotes it is escaped for that context, so any
-// name is taken literally.
-QString SubstituteTemplate(const QString& line, const QList<std::pair<QString, QString>>& values);
-
-// The encoder call of one file, as argument vector and as display text.
-struct TEncoderCall {
-    QStringList Arguments;
-    QString Text;
-    QString Options;  // the encoder options after the rewrites
-};
-
-// Composes encoder -i "input" options "output" and applies the two rewrites
-// (-ab 256 for 5.1 without a bit rate, -strict -2 for ffvhuff).
-TEncoderCall ComposeEncoderCall(const QString& encoder, const QString& input,
-                                const QString& options, const QString& output);
-
 // Converts the front's file list into the current output format of
 // GlobalVars, one file after another. Everything runs on the thread that
 // owns it; the next file starts from the event loop once the runner has

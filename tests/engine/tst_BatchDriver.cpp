@@ -4,6 +4,7 @@
 #include "base/ProgramFolder.h"
 #include "base/globals.h"
 #include "engine/BatchDriver.h"
+#include "engine/EncoderCall.h"
 #include "localisation/MessageTable.h"
 #include "profiles/ProfileCatalogue.h"
 
