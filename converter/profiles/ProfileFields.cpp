@@ -1,7 +1,9 @@
 #include "profiles/ProfileFields.h"
 
 #include "base/IniFile.h"
+#include "base/globals.h"
 #include "localisation/MessageTable.h"
+#include "profiles/EncoderArguments.h"
 #include "profiles/ProfileRecords.h"
 
 #include <array>
@@ -24,6 +26,12 @@ public:
     explicit TableBuilder(Record& record) : m_base(reinterpret_cast<const char*>(&record))
     {
         m_table.record = &record;
+        m_table.copy = [](const void* r) -> std::shared_ptr<void> {
+            return std::make_shared<Record>(*static_cast<const Record*>(r));
+        };
+        m_table.arguments = [](const void* r) {
+            return EncoderArguments(*static_cast<const Record*>(r));
+        };
     }
 
     ProfileRecord take() { return std::move(m_table); }
@@ -408,14 +416,15 @@ ProfileRecord wavTable()
     return b.take();
 }
 
-// Indexed by the output format.
-const std::array<ProfileRecord, 16>& tables()
+// The records of the output formats, indexed by OutputFormatIndex.
+const auto& tables()
 {
-    static const std::array<ProfileRecord, 16> all = {
+    static const std::array all = {
         aviTable(), mp4Table(), tgpTable(), mpegTable(), movTable(), wmvTable(),
         rmTable(),  swfTable(), vobTable(), asfTable(),  aacTable(), ac3Table(),
         mp2Table(), mp3Table(), amrTable(), wavTable(),
     };
+    static_assert(all.size() == OutputFormatCount, "one record per output format");
     return all;
 }
 

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <cstddef>
+#include <memory>
 
 // What a field holds and how the profile file spells it.
 enum class FieldKind : quint8 {
@@ -24,10 +25,15 @@ struct ProfileField {
     bool defaultIsNoDescription = false;  // the language's "No Description" at reset time
 };
 
-// The fields of one format's record, in the order the profile file lists them.
+// The record of one format: its fields, in the order the profile file lists
+// them, and what works on any record of its type.
 struct ProfileRecord {
     void* record = nullptr;  // the format's one global record
     QList<ProfileField> fields;
+    // A new record holding the values of the given one.
+    std::shared_ptr<void> (*copy)(const void* record) = nullptr;
+    // The encoder options composed from the given record.
+    QString (*arguments)(const void* record) = nullptr;
 };
 
 // The table of an output format (0 AVI ... 15 WAV); nullptr for any other.

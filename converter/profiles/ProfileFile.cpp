@@ -13,12 +13,18 @@ const QString Section = u"General"_s;
 
 void LoadProfileSettings(int format, const QString& path)
 {
+    if (const ProfileRecord* table = ProfileRecordOf(format))
+        LoadProfileSettings(format, path, table->record);
+}
+
+void LoadProfileSettings(int format, const QString& path, void* record)
+{
     const ProfileRecord* table = ProfileRecordOf(format);
     if (!table) return;
     const IniFile file(path);
     for (const ProfileField& field : table->fields)
         if (const auto text = file.value(Section, field.key))
-            SetFieldFromText(field, table->record, *text);
+            SetFieldFromText(field, record, *text);
 }
 
 void SaveProfileSettings(int format, const QString& path)

@@ -7,6 +7,10 @@
 // that is no integer where one is due, leaves the fields as they were.
 void LoadProfileSettings(int format, const QString& path);
 
+// As above, into the given record instead of the format's own; it must be of
+// the format's record type (a copy from ProfileRecordOf(format)->copy, say).
+void LoadProfileSettings(int format, const QString& path, void* record);
+
 // Writes every field of a format's record into section "General" of the file,
 // in the file form's key order: keys already there keep their place, new ones
 // go to the end of the section, other keys and sections stay. Each key is on
