@@ -8,24 +8,30 @@
 
 namespace {
 
-QString sectionName(const QString& line)
-{
-    const QString trimmed = line.trimmed();
-    if (!trimmed.startsWith(u'[')) return {};
-    const qsizetype close = trimmed.indexOf(u']');
-    return trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
-}
+bool isSectionHeader(QStringView line) { return line.trimmed().startsWith(u'['); }
 
-bool isSectionHeader(const QString& line) { return line.trimmed().startsWith(u'['); }
+QString sectionName(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    const qsizetype close = trimmed.indexOf(u']');
+    return trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed().toString();
+}
 
 // The key of a key=value line; nothing for other lines.
 std::optional<QString> keyOf(const QString& line)
 {
     const qsizetype eq = line.indexOf(u'=');
     if (eq < 0) return std::nullopt;
-    const QString key = line.left(eq).trimmed();
+    const QStringView key = QStringView(line).left(eq).trimmed();
     if (key.isEmpty() || isSectionHeader(line)) return std::nullopt;
-    return key;
+    return key.toString();
+}
+
+// Names match without case and the first occurrence wins.
+void keepFirst(QHash<QString, qsizetype>& index, const QString& name, qsizetype position)
+{
+    const QString folded = name.toCaseFolded();
+    if (!index.contains(folded)) index.insert(folded, position);
 }
 
 QString rawValueOf(const QString& line) { return line.mid(line.indexOf(u'=') + 1); }
@@ -117,44 +123,50 @@ IniFile::IniFile(QString path) : m_path(std::move(path))
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_lines = text.split(u'\n');
     if (!m_lines.isEmpty() && m_lines.back().isEmpty()) m_lines.removeLast();
+    index();
 }
 
-std::optional<IniFile::Span> IniFile::findSection(const QString& section) const
+void IniFile::index()
 {
+    m_sections.clear();
+    m_sectionIndex.clear();
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        if (!isSectionHeader(m_lines[i]) ||
-            sectionName(m_lines[i]).compare(section, Qt::CaseInsensitive) != 0)
-            continue;
-        Span span{i, i + 1};
-        while (span.end < m_lines.size() && !isSectionHeader(m_lines[span.end]))
-            ++span.end;
-        return span;
+        if (isSectionHeader(m_lines[i])) {
+            if (!m_sections.isEmpty()) m_sections.back().end = i;
+            m_sections.append({sectionName(m_lines[i]), i, i + 1, {}});
+            keepFirst(m_sectionIndex, m_sections.back().name, m_sections.size() - 1);
+        } else if (!m_sections.isEmpty()) {
+            if (const auto key = keyOf(m_lines[i])) keepFirst(m_sections.back().keys, *key, i);
+        }
     }
-    return std::nullopt;
+    if (!m_sections.isEmpty()) m_sections.back().end = m_lines.size();
+}
+
+const IniFile::Section* IniFile::findSection(const QString& section) const
+{
+    const auto found = m_sectionIndex.constFind(section.toCaseFolded());
+    return found == m_sectionIndex.cend() ? nullptr : &m_sections[*found];
 }
 
 QStringList IniFile::sectionNames() const
 {
     QStringList names;
-    for (const QString& line : m_lines)
-        if (isSectionHeader(line)) names.append(sectionName(line));
+    names.reserve(m_sections.size());
+    for (const Section& section : m_sections)
+        names.append(section.name);
     return names;
 }
 
-qsizetype IniFile::findKey(const Span& span, const QString& key) const
+qsizetype IniFile::findKey(const Section& section, const QString& key) const
 {
-    for (qsizetype i = span.header + 1; i < span.end; ++i) {
-        const auto lineKey = keyOf(m_lines[i]);
-        if (lineKey && lineKey->compare(key, Qt::CaseInsensitive) == 0) return i;
-    }
-    return -1;
+    return section.keys.value(key.toCaseFolded(), -1);
 }
 
 std::optional<QString> IniFile::value(const QString& section, const QString& key) const
 {
-    const auto span = findSection(section);
-    if (!span) return std::nullopt;
-    const qsizetype line = findKey(*span, key);
+    const Section* found = findSection(section);
+    if (!found) return std::nullopt;
+    const qsizetype line = findKey(*found, key);
     if (line < 0) return std::nullopt;
     return CleanIniValue(rawValueOf(m_lines[line]));
 }
@@ -185,9 +197,9 @@ bool IniFile::readBool(const QString& section, const QString& key, bool defaultV
 QList<std::pair<QString, QString>> IniFile::sectionValues(const QString& section) const
 {
     QList<std::pair<QString, QString>> pairs;
-    const auto span = findSection(section);
-    if (!span) return pairs;
-    for (qsizetype i = span->header + 1; i < span->end; ++i)
+    const Section* found = findSection(section);
+    if (!found) return pairs;
+    for (qsizetype i = found->header + 1; i < found->end; ++i)
         if (const auto key = keyOf(m_lines[i]))
             pairs.append({*key, CleanIniValue(rawValueOf(m_lines[i]))});
     return pairs;
@@ -199,7 +211,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     // their own, so such a value is refused rather than stored damaged.
     if (value.contains(u'\n') || value.contains(u'\r')) throw IniWriteError(m_path);
     QStringList lines = m_lines;
-    const auto span = findSection(section);
+    const Section* span = findSection(section);
     if (!span) {
         if (!lines.isEmpty() && !lines.back().trimmed().isEmpty()) lines.append(QString());
         lines.append(u'[' + section + u']');
@@ -216,6 +228,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     save(lines);
     m_lines = std::move(lines);
     m_existed = true;
+    index();
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, qint64 value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -55,16 +56,22 @@ public:
     void writeBool(const QString& section, const QString& key, bool value);
 
 private:
-    struct Span {
-        qsizetype header = -1;  // line of the section header
-        qsizetype end = 0;      // first line after the section
+    struct Section {
+        QString name;                    // as written
+        qsizetype header = -1;           // line of the section header
+        qsizetype end = 0;               // first line after the section
+        QHash<QString, qsizetype> keys;  // case-folded key -> line of its first occurrence
     };
-    std::optional<Span> findSection(const QString& section) const;
-    qsizetype findKey(const Span& span, const QString& key) const;
+    // Indexes m_lines once per read or write, so that lookups cost no scan.
+    void index();
+    const Section* findSection(const QString& section) const;
+    qsizetype findKey(const Section& section, const QString& key) const;
     void save(const QStringList& lines) const;
 
     QString m_path;
     QStringList m_lines;
+    QList<Section> m_sections;                 // file order, repeats included
+    QHash<QString, qsizetype> m_sectionIndex;  // case-folded name -> its first section
     QString m_lineEnd = QStringLiteral("\n");
     bool m_bom = false;
     bool m_existed = false;

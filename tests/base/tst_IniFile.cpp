@@ -1,6 +1,7 @@
 #include "base/IniFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -184,6 +185,38 @@ private Q_SLOTS:
         QCOMPARE(pairs[1], std::make_pair(QStringLiteral("A Files"), QStringLiteral("*.a;*.aa")));
     }
 
+    void largeDeviceProfileReadsInLinearTime()
+    {
+        // Shaped like a device profile: one section per conversion, read the
+        // way the device profile list reads it.
+        const int items = 10000;
+        QByteArray text = "[Info]\nTitleE=Many\n";
+        for (int i = 1; i <= items; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            text += "\n[Item" + n + "]\nTitleE=Title " + n + "\nEXT=mp4\nCommand1=first " + n +
+                    "\nCommand2=second\nCommand3=third\n";
+        }
+        writeBytes(path(), text);
+
+        QElapsedTimer timer;
+        timer.start();
+        const IniFile file(path());
+        const QStringList sections = file.sectionNames();
+        QCOMPARE(sections.size(), items + 1);
+        for (int i = 1; i <= items; ++i) {
+            const QString section = sections[i];
+            QCOMPARE(section, QStringLiteral("Item%1").arg(i));
+            QCOMPARE(file.readString(section, QStringLiteral("titlee"), {}),
+                     QStringLiteral("Title %1").arg(i));
+            QCOMPARE(file.readString(section, QStringLiteral("EXT"), {}), QStringLiteral("mp4"));
+            const auto pairs = file.sectionValues(section);
+            QCOMPARE(pairs.size(), 5);
+            QCOMPARE(pairs[2].second, QStringLiteral("first %1").arg(i));
+        }
+        // Scanning the file for every lookup took over five seconds here.
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed()) + " ms"));
+    }
+
     void writeRules_data()
     {
         QTest::addColumn<QByteArray>("before");
@@ -239,7 +272,13 @@ private Q_SLOTS:
         file.writeString(section, key, value);
         QCOMPARE(readBytes(path()), after);
         QCOMPARE(file.readString(section, key, QString()), value.trimmed());
-        QCOMPARE(IniFile(path()).readString(section, key, QString()), value.trimmed());
+        // Every other key, including those the write moved, reads as from the file.
+        const IniFile reread(path());
+        QCOMPARE(file.sectionNames(), reread.sectionNames());
+        for (const QString& name : reread.sectionNames())
+            for (const auto& [k, v] : reread.sectionValues(name))
+                QCOMPARE(file.value(name, k), reread.value(name, k));
+        QCOMPARE(reread.readString(section, key, QString()), value.trimmed());
     }
 
     void writeReplacesTheFileWhole()
