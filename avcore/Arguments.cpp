@@ -106,6 +106,7 @@ enum class Opt {
     Target,
     NoAudio,
     NoVideo,
+    PassOn,
 };
 
 struct OptionRule {
@@ -129,11 +130,31 @@ constexpr std::array kOptions{
     OptionRule{"-an", Opt::NoAudio, false},        OptionRule{"-vn", Opt::NoVideo, false},
 };
 
+// Passed on as they are; known so that their values are never read as options
+// or as the output name.
+constexpr std::array kPassedOptions{
+    OptionRule{"-vf", Opt::PassOn, true},       OptionRule{"-af", Opt::PassOn, true},
+    OptionRule{"-r", Opt::PassOn, true},        OptionRule{"-pix_fmt", Opt::PassOn, true},
+    OptionRule{"-map", Opt::PassOn, true},      OptionRule{"-profile:v", Opt::PassOn, true},
+    OptionRule{"-level", Opt::PassOn, true},    OptionRule{"-maxrate", Opt::PassOn, true},
+    OptionRule{"-bufsize", Opt::PassOn, true},  OptionRule{"-vframes", Opt::PassOn, true},
+    OptionRule{"-q:v", Opt::PassOn, true},      OptionRule{"-aspect", Opt::PassOn, true},
+    OptionRule{"-metadata", Opt::PassOn, true},
+};
+
 const OptionRule* FindOption(const std::string& token)
 {
     for (const auto& rule : kOptions)
         if (rule.name == token) return &rule;
+    for (const auto& rule : kPassedOptions)
+        if (rule.name == token) return &rule;
     return nullptr;
+}
+
+bool TakesValue(const std::string& token)
+{
+    const OptionRule* rule = FindOption(token);
+    return token == "-i" || (rule && rule->takesValue);
 }
 
 template <typename Table>
@@ -272,6 +293,8 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
     };
 
     // The output is the last argument; the last -i ends the input options.
+    if (!legacy.empty() && TakesValue(legacy.back()))
+        return fail("Error: option " + legacy.back() + " needs a value");
     size_t lastInput = std::string::npos;
     for (size_t i = 0; i + 1 < legacy.size(); ++i)
         if (legacy[i] == "-i") lastInput = i;
@@ -365,6 +388,7 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                 break;
             case Opt::VideoBitRate:
             case Opt::Target:
+            case Opt::PassOn:
                 break;
         }
     }
@@ -476,6 +500,9 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                 break;
             case Opt::Target:
                 add("-target", value);
+                break;
+            case Opt::PassOn:
+                add(rule->name, value);
                 break;
             case Opt::NoAudio:
                 options.emplace_back("-an");

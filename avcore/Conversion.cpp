@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -408,6 +409,11 @@ int RunConversion(const std::vector<std::string>& legacy)
     sigemptyset(&stop.sa_mask);
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &stop, nullptr);
+    // avcore stops, the usual clean way, when the program that started it
+    // ends: an orphan must not finish a file nobody waits for.
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) return Fail("Error: the program that started avcore.dll has ended");
 
     const EncodePlan given = TranslateArguments(legacy);
     if (!given.error.empty()) return Fail(given.error);

@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -29,6 +30,17 @@ std::string BaseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// rename() that fails with EEXIST instead of replacing a file at to.
+int RenameNoReplace(const char* from, const char* to)
+{
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL) return -1;
+    // The file system lacks the flag; a hard link refuses a taken name as well.
+    if (::link(from, to) != 0) return -1;
+    ::unlink(from);
+    return 0;
+}
+
 }  // namespace
 
 OutputFile::~OutputFile()
@@ -39,7 +51,14 @@ OutputFile::~OutputFile()
 bool OutputFile::commit()
 {
     if (temporary.empty()) return true;
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int moved = replaces ? ::rename(temporary.c_str(), target.c_str())
+                               : RenameNoReplace(temporary.c_str(), target.c_str());
+    if (moved != 0 && errno == EEXIST) {
+        error = "Error: the output " + Quote(target) +
+                " appeared during the conversion and was not replaced";
+        return false;
+    }
+    if (moved != 0) {
         error =
             "Error: cannot put the output in place as " + Quote(target) + ": " + strerror(errno);
         return false;
@@ -55,6 +74,7 @@ void PrepareOutput(OutputFile& out, const std::string& given, bool overwrite,
     out.target = given;
     if (!IsLocalName(given)) return;
     struct stat info {};
+    out.replaces = ::lstat(given.c_str(), &info) == 0;
     if (::stat(given.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
             out.error = "Error: the output " + Quote(given) + " is a folder";

@@ -15,6 +15,9 @@ namespace avcore {
 struct OutputFile {
     std::string target;
     std::string temporary;  // empty when ffmpeg writes the target directly
+    // Something lay at the target when avcore started, and -y lets it be
+    // replaced; a file that appears there later is another run's and stays.
+    bool replaces = false;
     Fd fd;
     Watchdog watchdog;
     std::string error;
@@ -24,7 +27,8 @@ struct OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Moves the finished file into place.
+    // Moves the finished file into place; fails when a file appeared at the
+    // target meanwhile and is not to be replaced.
     bool commit();
 };
 

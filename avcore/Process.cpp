@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <string.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +39,41 @@ bool MakePipe(Pipe& pipe, std::string& error)
     return true;
 }
 
+namespace {
+
+// The forked child: descriptors and signals as Spawn promises, then the
+// program. A failed exec sends its errno through report.
+[[noreturn]] void ExecChild(const char* program, char* const* argv,
+                            const std::vector<std::pair<int, int>>& fds, pid_t parent, int report)
+{
+    // ffmpeg dies with avcore, even when avcore is killed, so no orphan goes
+    // on writing; avcore may have died before the request took effect.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) ::_exit(127);
+    // avcore ignores SIGPIPE and handles SIGTERM itself; the child gets the
+    // usual dispositions. SIGXFSZ stays ignored so that a full file size limit
+    // shows as a write error ffmpeg reports instead of a silent kill.
+    for (int signal : {SIGPIPE, SIGTERM, SIGINT, SIGHUP})
+        ::signal(signal, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    int code = 0;
+    const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (null < 0 || (null == 0 ? ::fcntl(0, F_SETFD, 0) : ::dup2(null, 0)) < 0) code = errno;
+    for (const auto& [child, source] : fds)
+        if (code == 0 && ::dup2(source, child) < 0) code = errno;
+    if (code == 0) {
+        ::execve(program, argv, environ);
+        code = errno;
+    }
+    while (::write(report, &code, sizeof code) < 0 && errno == EINTR) {
+    }
+    ::_exit(127);
+}
+
+}  // namespace
+
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
             const std::vector<std::pair<int, int>>& fds, std::string& error)
 {
@@ -48,34 +83,32 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    for (const auto& [child, parent] : fds)
-        posix_spawn_file_actions_adddup2(&actions, parent, child);
-
-    // avcore ignores SIGPIPE and handles SIGTERM itself; the child gets the
-    // usual dispositions. SIGXFSZ stays ignored so that a full file size limit
-    // shows as a write error ffmpeg reports instead of a silent kill.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int signal : {SIGPIPE, SIGTERM, SIGINT, SIGHUP})
-        sigaddset(&defaults, signal);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-    pid_t pid = -1;
-    const int result =
-        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (result != 0) {
-        error = strerror(result);
+    // Closed by a successful exec; a failure arrives as the errno.
+    Pipe report;
+    if (!MakePipe(report, error)) return -1;
+    // No signal handler of avcore's may run in the child before exec.
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    ::sigprocmask(SIG_SETMASK, &all, &before);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) ExecChild(program.c_str(), argv.data(), fds, parent, report.write.get());
+    const int forkError = errno;
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    if (pid < 0) {
+        error = strerror(forkError);
+        return -1;
+    }
+    report.write.reset();
+    int code = 0;
+    ssize_t n;
+    while ((n = ::read(report.read.get(), &code, sizeof code)) < 0 && errno == EINTR) {
+    }
+    if (n == static_cast<ssize_t>(sizeof code)) {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        error = strerror(code);
         return -1;
     }
     return pid;

@@ -43,7 +43,8 @@ struct Pipe {
 bool MakePipe(Pipe& pipe, std::string& error);
 
 // Starts program with args (no shell), standard input from /dev/null and
-// childFd <- parentFd for each entry of fds. Returns the pid, or -1 with error.
+// childFd <- parentFd for each entry of fds. The child is killed when avcore
+// ends, however it ends. Returns the pid, or -1 with error.
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
             const std::vector<std::pair<int, int>>& fds, std::string& error);
 

@@ -300,6 +300,19 @@ private Q_SLOTS:
                                    << "no output file";
         QTest::newRow("value missing before output") << "-i in.avi -y -ab out.avi"
                                                      << "option -ab needs a value";
+        QTest::newRow("input name missing") << "-i"
+                                            << "option -i needs a value";
+        // Left without its value at the end, an option would be taken for the
+        // output name.
+        const QStringList valued{
+            "-i",       "-f",      "-vcodec",    "-c:v",    "-codec:v", "-acodec",  "-c:a",
+            "-codec:a", "-b",      "-b:v",       "-ab",     "-b:a",     "-ac",      "-ar",
+            "-s",       "-ss",     "-t",         "-target", "-vf",      "-af",      "-r",
+            "-pix_fmt", "-map",    "-profile:v", "-level",  "-maxrate", "-bufsize", "-vframes",
+            "-q:v",     "-aspect", "-metadata"};
+        for (const QString& option : valued)
+            QTest::newRow(qPrintable("value missing at the end: " + option))
+                << "-i in.avi -y " + option << "option " + option + " needs a value";
     }
 
     void rejected()

@@ -1,10 +1,14 @@
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,11 +38,17 @@ class TestAvcoreFailures : public QObject {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-    // Starts avcore and reads its console until the first progress line.
-    static QByteArray startUntilProgress(QProcess& process, const QStringList& args)
+    // Starts avcore (through launcher, a command that runs its arguments,
+    // when given) and reads its console until the first progress line.
+    static QByteArray startUntilProgress(QProcess& process, const QStringList& args,
+                                         const QStringList& launcher = {})
     {
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(harness::avcorePath(), args);
+        if (launcher.isEmpty())
+            process.start(harness::avcorePath(), args);
+        else
+            process.start(launcher.first(),
+                          launcher.mid(1) + QStringList{harness::avcorePath()} + args);
         QByteArray console;
         while (!console.contains(" time=") && process.waitForReadyRead(30000))
             console += process.readAll();
@@ -97,6 +107,18 @@ private Q_SLOTS:
         QDir().mkpath(path("folder.avi"));
         write(path("nothing.avs"), "AviSource(\"clip.mp4\")\n");
         write(path("lost.avs"), "DirectShowSource(\"" + path("gone.avi").toUtf8() + "\")\n");
+        QCOMPARE(::mkfifo(QFile::encodeName(path("fifo.avi")).constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(path("fifo.avs")).constData(), 0600), 0);
+        write(path("to fifo.avs"), "DirectShowSource(\"fifo.avi\")\n");
+        write(path("to folder.avs"), "DirectShowSource(\"folder.avi\")\n");
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socketPath = QFile::encodeName(path("socket.avi"));
+        QVERIFY(socketPath.size() < int(sizeof address.sun_path));
+        qstrcpy(address.sun_path, socketPath.constData());
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(socket);
     }
 
     void badInput_data()
@@ -134,6 +156,9 @@ private Q_SLOTS:
             << path("nothing.avs") << avi << path("k.avi") << "names no input";
         QTest::newRow("script names a missing file")
             << path("lost.avs") << avi << path("l.avi") << "No such file or directory";
+        QTest::newRow("value missing at the end") << m_clip << "-y -f avi -vcodec msmpeg4"
+                                                  << "-ss"
+                                                  << "option -ss needs a value";
         QTest::newRow("amr at the wrong rate")
             << m_clip << "-y -f amr -acodec amr_nb -ar 44100" << path("m.amr") << "8000 Hz mono";
         // The clip lasts one second: these ask for a part of it that holds nothing.
@@ -171,6 +196,41 @@ private Q_SLOTS:
         const QStringList errors = run.errorLines();
         QVERIFY2(errors.size() == 1, run.console.constData());
         QVERIFY2(errors.first().contains(cause), qPrintable(errors.first()));
+        QVERIFY(!QFile::exists(output));
+        QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
+    }
+
+    // Opening a FIFO waits for a writer and a device may never end: only
+    // regular files are read, and anything else is refused at once.
+    void nonRegularInput_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("fifo") << path("fifo.avi") << "fifo.avi' is not a regular file";
+        QTest::newRow("socket") << path("socket.avi") << "socket.avi' is not a regular file";
+        QTest::newRow("character device") << "/dev/zero"
+                                          << "'/dev/zero' is not a regular file";
+        QTest::newRow("script is a fifo") << path("fifo.avs") << "fifo.avs' is not a regular file";
+        QTest::newRow("script names a fifo")
+            << path("to fifo.avs") << "fifo.avi' is not a regular file";
+        QTest::newRow("script names a folder") << path("to folder.avs") << "is a folder";
+    }
+
+    void nonRegularInput()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, cause);
+        const QString output = path("from nothing.avi");
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(harness::avcorePath(),
+                      {"-i", input, "-y", "-f", "avi", "-vcodec", "msmpeg4", output});
+        // Well within the time ffmpeg would need to start at all.
+        QVERIFY(process.waitForFinished(1000));
+        const harness::Run run{process.exitCode(), process.readAll()};
+        QVERIFY(run.exitCode > 0);
+        QVERIFY2(run.errorLines().size() == 1, run.console.constData());
+        QVERIFY2(run.errorLines().first().contains(cause), qPrintable(run.errorLines().first()));
         QVERIFY(!QFile::exists(output));
         QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
     }
@@ -480,6 +540,83 @@ private Q_SLOTS:
         for (const ProcessId& left : run)
             QVERIFY2(!alive(left), qPrintable(QString::number(left.first)));
         QCOMPARE(read(target), QByteArray("earlier file"));
+    }
+
+    // The converter or a device profile's shell dies, even by SIGKILL: avcore
+    // and its ffmpeg end with it, and no orphan puts a file in place later.
+    void parentKilled_data() { killed_data(); }
+
+    void parentKilled()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, output);
+        QTemporaryDir folder(path("orphaned-XXXXXX"));
+        QVERIFY(folder.isValid());
+        QProcess parent;
+        // A shell that stays avcore's parent, as a profile's script does.
+        const QByteArray console = startUntilProgress(
+            parent, options.split(QLatin1Char(0x20)) + QStringList{folder.filePath(output)},
+            {"/bin/sh", "-c", "\"$@\" & wait", "sh"});
+        QVERIFY2(console.contains(" time="), console.constData());
+
+        const QList<ProcessId> run = descendants(parent.processId());
+        QVERIFY(run.size() >= 3);  // avcore, its watchdog and ffmpeg
+        const auto reap = qScopeGuard([&run] {
+            for (const ProcessId& left : run)
+                if (alive(left)) ::kill(static_cast<pid_t>(left.first), SIGKILL);
+        });
+        QCOMPARE(::kill(static_cast<pid_t>(parent.processId()), SIGKILL), 0);
+        QVERIFY(parent.waitForFinished(30000));
+
+        const auto clean = [&] {
+            return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty() &&
+                   std::none_of(run.begin(), run.end(), alive);
+        };
+        QVERIFY(QTest::qWaitFor(clean, 5000));
+        QTest::qWait(1000);
+        QVERIFY(clean());
+    }
+
+    // A file another run made at the output name meanwhile stays; one that was
+    // there at the start is replaced, as -y asks.
+    void outputTakenMeanwhile_data()
+    {
+        QTest::addColumn<bool>("takenBefore");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("taken during the conversion") << false << false;
+        QTest::newRow("there at the start") << true << true;
+    }
+
+    void outputTakenMeanwhile()
+    {
+        QFETCH(bool, takenBefore);
+        QFETCH(bool, replaced);
+        QTemporaryDir folder(path("taken-XXXXXX"));
+        QVERIFY(folder.isValid());
+        const QString target = folder.filePath("taken.avi");
+        if (takenBefore) write(target, "other run's file");
+
+        QProcess process;
+        // -re: two seconds of real time, so the file appears mid-conversion.
+        QByteArray console = startUntilProgress(
+            process, {"-re", "-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=2", "-y",
+                      "-f", "avi", "-vcodec", "mjpeg", target});
+        QVERIFY2(console.contains(" time="), console.constData());
+        if (!takenBefore) write(target, "other run's file");
+        QVERIFY(process.waitForFinished(30000));
+        const harness::Run run{process.exitCode(), console + process.readAll()};
+
+        if (replaced) {
+            QVERIFY2(run.exitCode == 0, run.console.constData());
+            QCOMPARE(harness::probe(target).video.value("codec_name").toString(), QString("mjpeg"));
+        } else {
+            QVERIFY(run.exitCode > 0);
+            QVERIFY2(run.errorLines().size() == 1, run.console.constData());
+            QVERIFY2(run.errorLines().first().contains("appeared during the conversion"),
+                     qPrintable(run.errorLines().first()));
+            QCOMPARE(read(target), QByteArray("other run's file"));
+        }
+        QCOMPARE(harness::leftovers(folder.path()), QStringList());
     }
 };
 
