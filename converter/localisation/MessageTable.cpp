@@ -3,6 +3,7 @@
 #include "base/FileFunctions.h"
 #include "base/IniFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <array>
@@ -46,16 +47,19 @@ void ResetMessageTable()
         table()[i] = MsgDefault(MsgKey(i));
 }
 
-void LoadLanguage(const QString& path)
+bool LoadLanguage(const QString& path)
 {
     const QString actual = ResolvePathNoCase(path);
-    if (!QFileInfo(actual).isFile()) return;
+    // IniFile reads an unreadable file as empty, which would pass for a load.
+    QFile probe(actual);
+    if (!QFileInfo(actual).isFile() || !probe.open(QIODevice::ReadOnly)) return false;
     const IniFile file(actual);
     static const QString section = QStringLiteral("LANGRES");
     for (int i = 0; i < MSG_KEY_COUNT; ++i) {
         QString& text = table()[i];
         text = NormalizeLanguageText(file.readString(section, MsgKeyName(MsgKey(i)), text));
     }
+    return true;
 }
 
 QString NormalizeLanguageText(const QString& text)

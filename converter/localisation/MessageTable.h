@@ -24,9 +24,10 @@ QString MsgDefault(MsgKey key);
 void ResetMessageTable();
 
 // Loads a language file over the table: keys it holds replace their texts,
-// absent keys keep the current ones, and every text is normalised. A missing
-// file changes nothing. The file name is matched without regard to case.
-void LoadLanguage(const QString& path);
+// absent keys keep the current ones, and every text is normalised. A file
+// that is missing or cannot be read changes nothing and gives false. The file
+// name is matched without regard to case.
+bool LoadLanguage(const QString& path);
 
 // Trims control characters and blanks at both ends, folds runs of spaces
 // into one, and turns each "#13" into a line break (CR LF).

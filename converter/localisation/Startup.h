@@ -16,4 +16,8 @@ bool LoadStartupSettings(TGlobalVars& vars, const QString& programFolder,
 // Loads the state's language file and re-reads its type file, at start-up and
 // after each change of language. Returns the message for a missing type file
 // (the program cannot go on without it), or "" when all is well.
-QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder);
+// A language file that is missing or cannot be read gives way to the built-in
+// English texts and English type file, and *notice (when given) names it, for
+// the caller to show once; otherwise *notice is emptied. The setting itself is
+// kept, so the language comes back with its file.
+QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder, QString* notice = nullptr);

@@ -140,8 +140,9 @@ private Q_SLOTS:
     void missingFileChangesNothing()
     {
         const QString path = languageFile("a.ini", "[LANGRES]\nMSG_OK=D'accord\n");
-        LoadLanguage(path);
-        LoadLanguage(m_dir.filePath("missing.ini"));
+        QVERIFY(LoadLanguage(path));
+        QVERIFY(!LoadLanguage(m_dir.filePath("missing.ini")));
+        QVERIFY(!LoadLanguage(m_dir.path()));
         QCOMPARE(Msg(MSG_OK), QStringLiteral("D'accord"));
     }
 

@@ -3,10 +3,14 @@
 #include "localisation/MessageTable.h"
 #include "localisation/Startup.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 // Start-up of the converter's state on a program folder holding the shipped
 // language and type files.
@@ -85,14 +89,72 @@ private Q_SLOTS:
         QCOMPARE(Msg(MSG_CONVERT), QStringLiteral("Qagh"));
     }
 
-    void missingLanguageFileKeepsEnglish()
+    void unreadableLanguageFileFallsBackToEnglish_data()
     {
-        QVERIFY(QFile::remove(langFolder() + "/italian.ini"));
+        QTest::addColumn<QString>("languageFile");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("fallsBack");
+        QTest::newRow("missing, its type file present") << "italian.ini"
+                                                        << "missing" << true;
+        QTest::newRow("missing, no type file either") << "klingon.ini"
+                                                      << "missing" << true;
+        QTest::newRow("a folder in its place") << "klingon.ini"
+                                               << "folder" << true;
+        QTest::newRow("a link to itself") << "klingon.ini"
+                                          << "loop" << true;
+        QTest::newRow("no read permission") << "klingon.ini"
+                                            << "locked" << true;
+        QTest::newRow("valid French, named without case") << "FRENCH.ini"
+                                                          << "valid" << false;
+    }
+
+    void unreadableLanguageFileFallsBackToEnglish()
+    {
+        QFETCH(QString, languageFile);
+        QFETCH(QString, kind);
+        QFETCH(bool, fallsBack);
+        const QString path = langFolder() + u'/' + languageFile;
+        QFile::remove(path);
+        if (kind == u"folder") QVERIFY(QDir().mkpath(path));
+        if (kind == u"loop") QVERIFY(QFile::link(path, path));
+        if (kind == u"locked") {
+            if (geteuid() == 0) QSKIP("the superuser reads any file");
+            writeFile(path, "[LANGRES]\nMSG_CONVERT=Qagh\n");
+            QVERIFY(QFile::setPermissions(path, {}));
+        }
+        TGlobalVars english;
+        english.LanguageFile = "english.ini";
+        QCOMPARE(ApplyLanguage(english, m_program.path()), QString());
+        // The texts of the language used before must not stay.
+        LoadLanguage(langFolder() + "/deutsch.ini");
+
         TGlobalVars vars;
-        vars.LanguageFile = "italian.ini";
-        QCOMPARE(ApplyLanguage(vars, m_program.path()), QString());
+        vars.LanguageFile = languageFile;
+        QString notice = "stale";
+        QCOMPARE(ApplyLanguage(vars, m_program.path(), &notice), QString());
+        QCOMPARE(vars.LanguageFile, languageFile);
+        if (!fallsBack) {
+            QCOMPARE(notice, QString());
+            QVERIFY(Msg(MSG_CONVERT) != QStringLiteral("Convert"));
+            QVERIFY(vars.InputFileTypes[0].first != english.InputFileTypes[0].first);
+            return;
+        }
+        QCOMPARE(notice,
+                 "Cannot read the language file \"" + path + "\"; English is used instead.");
         QCOMPARE(Msg(MSG_CONVERT), QStringLiteral("Convert"));
-        QVERIFY(!vars.InputFileTypes.isEmpty());
+        QCOMPARE(vars.InputFileTypes, english.InputFileTypes);
+    }
+
+    void fallbackWithoutItsTypeFileIsAnError()
+    {
+        QVERIFY(QFile::remove(langFolder() + "/type_english.dat"));
+        TGlobalVars vars;
+        vars.LanguageFile = "klingon.ini";
+        QString notice;
+        QCOMPARE(ApplyLanguage(vars, m_program.path(), &notice),
+                 "Cannot find \"" + langFolder() +
+                     "/type_english.dat\".\r\n\r\nPlease re-install this program and try again.");
+        QVERIFY(notice.contains(langFolder() + "/klingon.ini"));
     }
 };
 
