@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "base/OutputFormats.h"
+
 #include <QCommandLineParser>
 
 #include <cstdio>
@@ -8,8 +10,10 @@ using namespace Qt::StringLiterals;
 
 QStringList CliFormatNames()
 {
-    return {u"avi"_s, u"mp4"_s, u"3gp"_s, u"mpeg"_s, u"mov"_s, u"wmv"_s, u"rm"_s,  u"swf"_s,
-            u"vob"_s, u"asf"_s, u"aac"_s, u"ac3"_s,  u"mp2"_s, u"mp3"_s, u"amr"_s, u"wav"_s};
+    QStringList names;
+    for (const TOutputFormat& f : OutputFormats())
+        names += f.CliName.toString();
+    return names;
 }
 
 namespace {
@@ -86,8 +90,9 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
     if (options.files.isEmpty()) return fail(u"No files given."_s);
     if (!options.info) {
         if (!parser.isSet(format)) return fail(u"--format is missing."_s);
-        options.format = int(CliFormatNames().indexOf(parser.value(format).toLower()));
-        if (options.format < 0) return fail(u"Unknown format: "_s + parser.value(format));
+        const TOutputFormat* named = OutputFormatByCliName(parser.value(format));
+        if (!named) return fail(u"Unknown format: "_s + parser.value(format));
+        options.format = named->Index;
     }
     const std::optional<int> deviceIndex = nonNegative(parser.value(device));
     const std::optional<int> itemIndex = nonNegative(parser.value(item));

@@ -1,6 +1,7 @@
 #include "profiles/ProfileCatalogue.h"
 
 #include "base/FileFunctions.h"
+#include "base/OutputFormats.h"
 #include "base/TextFunctions.h"
 #include "localisation/MessageTable.h"
 #include "profiles/ProfileFile.h"
@@ -21,16 +22,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr std::array<const char16_t*, OutputFormatCount> FolderWords = {
-    u"avi", u"mp4", u"3gp", u"mpg", u"mov", u"wmv", u"rm",  u"swf",
-    u"vob", u"asf", u"aac", u"ac3", u"mp2", u"mp3", u"amr", u"wav"};
-
-// The order in which the format folders are made at start-up.
-constexpr std::array<int, OutputFormatCount> CreationOrder = {
-    ofAVI, ofMP4, of3GP, ofMPEG, ofMOV, ofWMV, ofRM,  ofSWF,
-    ofAAC, ofVOB, ofAC3, ofMP2,  ofMP3, ofAMR, ofWAV, ofASF};
-
 bool validFormat(int format) { return format >= 0 && format < OutputFormatCount; }
+
+// "." and the profile file extension of a valid format.
+QString dotProfileExt(int format) { return u'.' + OutputFormatOf(format)->ProfileExt.toString(); }
 
 QString folderOf(const QString& path) { return path.left(path.lastIndexOf(u'/') + 1); }
 
@@ -79,7 +74,8 @@ bool renameNoReplace(const QString& from, const QString& to)
 
 QString FormatFolderWord(int format)
 {
-    return validFormat(format) ? QString::fromUtf16(FolderWords[format]) : QString();
+    const TOutputFormat* f = OutputFormatOf(format);
+    return f ? f->FolderWord.toString() : QString();
 }
 
 QString ProfileRootName(const QString& languageFile)
@@ -92,8 +88,6 @@ QString ProfileRootName(const QString& languageFile)
     return u"profile"_s;
 }
 
-QString ProfileFileExt(const QString& folderWord) { return folderWord.left(2) + u'o'; }
-
 bool InitProfileFolders(TGlobalVars& vars, const QString& programFolder)
 {
     vars.ProfileRootDir =
@@ -102,23 +96,24 @@ bool InitProfileFolders(TGlobalVars& vars, const QString& programFolder)
         vars.ProfileDir[format] = vars.ProfileRootDir + FormatFolderWord(format) + u'/';
     vars.DeviceProfileDir = vars.ProfileRootDir + u"default_setting/"_s;
 
-    for (const int format : CreationOrder) {
-        const QString& dir = vars.ProfileDir[format];
+    std::array<QString, OutputFormatCount> inCreationOrder;
+    for (const TOutputFormat& f : OutputFormats())
+        inCreationOrder[f.CreationRank] = vars.ProfileDir[f.Index];
+    for (const QString& dir : inCreationOrder)
         if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) return false;
-    }
     return true;
 }
 
 QString ProfileMask(const TGlobalVars& vars, int format)
 {
     if (!validFormat(format)) return {};
-    return vars.ProfileDir[format] + u"*."_s + ProfileFileExt(FormatFolderWord(format));
+    return vars.ProfileDir[format] + u'*' + dotProfileExt(format);
 }
 
 QString ProfileFilePath(const TGlobalVars& vars, int format, const QString& name)
 {
     if (!validFormat(format)) return {};
-    return vars.ProfileDir[format] + name + u'.' + ProfileFileExt(FormatFolderWord(format));
+    return vars.ProfileDir[format] + name + dotProfileExt(format);
 }
 
 QString TProfileList::Text() const

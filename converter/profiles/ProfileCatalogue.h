@@ -15,9 +15,6 @@ QString FormatFolderWord(int format);
 // The profile root's folder name for the language file in use at start-up.
 QString ProfileRootName(const QString& languageFile);
 
-// A profile file's extension: the folder word's first two characters + "o".
-QString ProfileFileExt(const QString& folderWord);
-
 // Sets ProfileRootDir, the sixteen ProfileDir and DeviceProfileDir below the
 // program folder (which ends in '/') and creates the sixteen format folders,
 // stopping at the first that cannot be made. True when all sixteen exist.
