@@ -175,6 +175,17 @@ void soundOrNone(Arguments& a, const Record& r, const Table& codecs, int index)
         a.audio(r, CodecAt(codecs, index));
 }
 
+// The video formats with one video and one audio codec choice.
+template <class Record, class VideoTable, class AudioTable>
+QString videoFormat(const Record& r, QStringView fixed, const VideoTable& videoCodecs,
+                    const AudioTable& audioCodecs)
+{
+    Arguments a = videoHead(r, fixed);
+    a.video(r, CodecAt(videoCodecs, r.VideoCodec));
+    soundOrNone(a, r, audioCodecs, r.AudioCodec);
+    return a.take();
+}
+
 // The audio formats: container, time control, no video, one audio block.
 template <class Record, class Table>
 QString audioOnly(const Record& r, QStringView container, const Table& codecs)
@@ -191,20 +202,13 @@ QString audioOnly(const Record& r, QStringView container, const Table& codecs)
 
 QString EncoderArguments(const TAVISettings& r)
 {
-    Arguments a = videoHead(r, u"-y -f avi");
-    a.video(r, CodecAt(AviVideoCodecs, r.VideoCodec));
-    soundOrNone(a, r, AviAudioCodecs, r.AudioCodec);
-    return a.take();
+    return videoFormat(r, u"-y -f avi", AviVideoCodecs, AviAudioCodecs);
 }
 
 QString EncoderArguments(const TMP4Settings& r)
 {
     const bool handheld = r.Format == 1;
-    Arguments a;
-    a.add(u"-y");
-    if (r.Format <= 3) a.add(handheld ? u"-f psp" : u"-f mp4");
-    a.timeControl(r);
-    a.sameQuality(r);
+    Arguments a = videoHead(r, r.Format > 3 ? u"-y" : handheld ? u"-y -f psp" : u"-y -f mp4");
     a.video(r, CodecAt(Mp4VideoCodecs, r.VideoCodec));
     if (handheld)
         soundOrNone(a, r, Mp4HandheldAudioCodecs, r.AudioCodec);
@@ -256,50 +260,32 @@ QString EncoderArguments(const TMPEGSettings& r)
 
 QString EncoderArguments(const TMovSettings& r)
 {
-    Arguments a = videoHead(r, u"-y -f mov");
-    a.video(r, CodecAt(MovVideoCodecs, r.VideoCodec));
-    soundOrNone(a, r, MovAudioCodecs, r.AudioCodec);
-    return a.take();
+    return videoFormat(r, u"-y -f mov", MovVideoCodecs, MovAudioCodecs);
 }
 
 QString EncoderArguments(const TWmvSettings& r)
 {
-    Arguments a = videoHead(r, u"-y");
-    a.video(r, CodecAt(WmvVideoCodecs, r.VideoCodec));
-    soundOrNone(a, r, WmvAudioCodecs, r.AudioCodec);
-    return a.take();
+    return videoFormat(r, u"-y", WmvVideoCodecs, WmvAudioCodecs);
 }
 
 QString EncoderArguments(const TRmSettings& r)
 {
-    Arguments a = videoHead(r, u"-y -f rm");
-    a.video(r, CodecAt(RmVideoCodecs, r.VideoCodec));
-    soundOrNone(a, r, RmAudioCodecs, r.AudioCodec);
-    return a.take();
+    return videoFormat(r, u"-y -f rm", RmVideoCodecs, RmAudioCodecs);
 }
 
 QString EncoderArguments(const TSwfSettings& r)
 {
-    Arguments a = videoHead(r, u"-y");
-    a.video(r, CodecAt(SwfVideoCodecs, r.VideoCodec));
-    soundOrNone(a, r, SwfAudioCodecs, r.AudioCodec);
-    return a.take();
+    return videoFormat(r, u"-y", SwfVideoCodecs, SwfAudioCodecs);
 }
 
 QString EncoderArguments(const TVobSettings& r)
 {
-    Arguments a = videoHead(r, u"-y -f vob");
-    a.video(r, CodecAt(VobVideoCodecs, r.VideoCodec));
-    soundOrNone(a, r, VobAudioCodecs, r.AudioCodec);
-    return a.take();
+    return videoFormat(r, u"-y -f vob", VobVideoCodecs, VobAudioCodecs);
 }
 
 QString EncoderArguments(const TAsfSettings& r)
 {
-    Arguments a = videoHead(r, u"-y -f asf");
-    a.video(r, CodecAt(AsfVideoCodecs, r.VideoCodec));
-    soundOrNone(a, r, AsfAudioCodecs, r.AudioCodec);
-    return a.take();
+    return videoFormat(r, u"-y -f asf", AsfVideoCodecs, AsfAudioCodecs);
 }
 
 QString EncoderArguments(const TAacSettings& r) { return audioOnly(r, u"aac", AacAudioCodecs); }
