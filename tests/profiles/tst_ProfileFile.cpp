@@ -33,13 +33,39 @@ class TestProfileFile : public QObject {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // Every field of a format's record as key=value, in file order.
-    static QStringList snapshot(int format)
+    // Every field of a format's record (by default its global one) as
+    // key=value, in file order.
+    static QStringList snapshot(int format, const void* record = nullptr)
     {
         const ProfileRecord* table = ProfileRecordOf(format);
         QStringList values;
         for (const ProfileField& field : table->fields)
-            values << field.key + '=' + FieldText(field, table->record);
+            values << field.key + '=' + FieldText(field, record ? record : table->record);
+        return values;
+    }
+
+    // A value for every field, in file order, none of them a default.
+    static QStringList distinctValues(const ProfileRecord& table)
+    {
+        QStringList values;
+        int n = 0;
+        for (const ProfileField& f : table.fields) {
+            ++n;
+            switch (f.kind) {
+                case FieldKind::Text:
+                    values << QString("text %1").arg(n);
+                    break;
+                case FieldKind::Flag:
+                    values << (f.defaultValue ? "0" : "1");
+                    break;
+                case FieldKind::Index:
+                    values << QString::number(n % 250 + 3);
+                    break;
+                case FieldKind::Number:
+                    values << QString::number(-1000 - n);
+                    break;
+            }
+        }
         return values;
     }
 
@@ -274,33 +300,52 @@ private Q_SLOTS:
         const ProfileRecord* table = ProfileRecordOf(format);
         QVERIFY(table);
         ResetProfileSettings(format);
+        const QStringList values = distinctValues(*table);
         QStringList expected;
-        int n = 0;
-        for (const ProfileField& f : table->fields) {
-            ++n;
-            QString value;
-            switch (f.kind) {
-                case FieldKind::Text:
-                    value = QString("text %1").arg(n);
-                    break;
-                case FieldKind::Flag:
-                    value = f.defaultValue ? "0" : "1";
-                    break;
-                case FieldKind::Index:
-                    value = QString::number(n % 250 + 3);
-                    break;
-                case FieldKind::Number:
-                    value = QString::number(-1000 - n);
-                    break;
-            }
-            QVERIFY(SetFieldFromText(f, table->record, value));
-            expected << f.key + '=' + value;
+        for (int i = 0; i < values.size(); ++i) {
+            const ProfileField& f = table->fields[i];
+            QVERIFY(SetFieldFromText(f, table->record, values[i]));
+            expected << f.key + '=' + values[i];
         }
         QCOMPARE(snapshot(format), expected);
         SaveProfileSettings(format, path());
         ResetProfileSettings(format);
         LoadProfileSettings(format, path());
         QCOMPARE(snapshot(format), expected);
+    }
+
+    // Loading into a copy fills every field of the copy and none of the
+    // format's own record.
+    void loadIntoACopy_data() { roundTrip_data(); }
+    void loadIntoACopy()
+    {
+        QFETCH(int, format);
+        const ProfileRecord* table = ProfileRecordOf(format);
+        QVERIFY(table);
+        ResetProfileSettings(format);
+        const QStringList values = distinctValues(*table);
+        QStringList expected;
+        for (int i = 0; i < values.size(); ++i)
+            expected << table->fields[i].key + '=' + values[i];
+        writeText(path(), ("[General]\n" + expected.join('\n') + '\n').toUtf8());
+        const QStringList own = snapshot(format);
+        const std::shared_ptr<void> copy = table->copy(table->record);
+        LoadProfileSettings(format, path(), copy.get());
+        QCOMPARE(snapshot(format, copy.get()), expected);
+        QCOMPARE(snapshot(format), own);
+    }
+
+    // Only the keys the file holds change the given record.
+    void givenRecordKeepsWhatTheFileLacks()
+    {
+        ResetProfileSettings(ofAVI);
+        AVISettings.VideoCodec = 5;
+        writeText(path(), "[General]\nAudioCodec=3\n");
+        TAVISettings copy = AVISettings;
+        LoadProfileSettings(ofAVI, path(), &copy);
+        QCOMPARE(copy.VideoCodec, quint8(5));
+        QCOMPARE(copy.AudioCodec, quint8(3));
+        QCOMPARE(AVISettings.AudioCodec, quint8(1));
     }
 
     void missingKeysKeepTheirValues_data()

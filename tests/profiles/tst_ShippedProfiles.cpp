@@ -1,6 +1,10 @@
 #include "ShippedProfiles.h"
+#include "base/OutputFormats.h"
 #include "base/globals.h"
+#include "engine/EncoderCall.h"
 #include "profiles/EncoderArguments.h"
+#include "profiles/ProfileFields.h"
+#include "profiles/ProfileRecords.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,29 +16,41 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <array>
-
 namespace {
 
 const QString ShippedRoot = QStringLiteral(CLIPFORGE_SOURCE_DIR "/data/profile_en");
 const QString AppDir = QStringLiteral(CLIPFORGE_APP_DIR);
 
-constexpr std::array<const char*, 16> OutputExtensions = {"avi", "mp4", "3gp", "mpg", "mov", "wmv",
-                                                          "rm",  "swf", "vob", "asf", "aac", "ac3",
-                                                          "mp2", "mp3", "amr", "wav"};
-
 // The files of the sixteen format folders; the root holds other data too.
 QStringList profileFilesBelow(const QString& root)
 {
     QStringList files;
-    for (int format = 0; format < OutputFormatCount; ++format) {
-        QDirIterator it(root + '/' + FolderWord(format), QDir::Files | QDir::Hidden,
+    for (const TOutputFormat& format : OutputFormats()) {
+        QDirIterator it(root + '/' + format.FolderWord, QDir::Files | QDir::Hidden,
                         QDirIterator::Subdirectories);
         while (it.hasNext())
             files << QDir(root).relativeFilePath(it.next());
     }
     files.sort();
     return files;
+}
+
+// The path of a format's default profile: its first shipped one.
+QString defaultProfilePath(int format)
+{
+    for (const ShippedProfile& p : ShippedProfiles())
+        if (p.format == format) return ShippedRoot + '/' + ShippedProfilePath(p);
+    return {};
+}
+
+// Every field of a format's global record as the profile file spells it.
+QStringList recordTexts(int format)
+{
+    const ProfileRecord& table = *ProfileRecordOf(format);
+    QStringList texts;
+    for (const ProfileField& field : table.fields)
+        texts << field.key + '=' + FieldText(field, table.record);
+    return texts;
 }
 
 QByteArray readBytes(const QString& file)
@@ -93,11 +109,39 @@ private Q_SLOTS:
             QStringList names;
             for (const ShippedProfile& p : ShippedProfiles())
                 if (p.format == format) names << p.name;
-            QVERIFY2(names.size() >= 2, qPrintable(FolderWord(format)));
+            QVERIFY2(names.size() >= 2, qPrintable(OutputFormatOf(format)->FolderWord.toString()));
             QStringList sorted = names;
             sorted.sort(Qt::CaseInsensitive);
             QCOMPARE(sorted.first(), names.first());
         }
+    }
+
+    void defaultProfileArguments_data()
+    {
+        QTest::addColumn<int>("format");
+        for (const TOutputFormat& format : OutputFormats())
+            QTest::addRow("%s", qPrintable(format.CliName.toString())) << int(format.Index);
+    }
+
+    // Composing from a path gives what loading the format's record gives, and
+    // neither reads nor changes the records or the current output format.
+    void defaultProfileArguments()
+    {
+        QFETCH(int, format);
+        const QString profile = defaultProfilePath(format);
+        QVERIFY(QFile::exists(profile));
+        ResetProfileSettings(format);
+        const QStringList before = recordTexts(format);
+        const quint8 otherFormat = quint8((format + 1) % OutputFormatCount);
+        GlobalVars.OutputFormat = otherFormat;
+
+        const QString arguments = BuildEncoderArguments(format, profile);
+        QCOMPARE(recordTexts(format), before);
+        QCOMPARE(int(GlobalVars.OutputFormat), int(otherFormat));
+
+        GlobalVars.OutputFormat = quint8(format);
+        QCOMPARE(arguments, BuildEncoderArguments(profile));
+        QVERIFY(recordTexts(format) != before);
     }
 
     void convert_data()
@@ -130,22 +174,19 @@ private Q_SLOTS:
             m_clip = clip;
         }
 
-        GlobalVars.OutputFormat = quint8(format);
-        QString arguments = " " + BuildEncoderArguments(profile);
-        // The batch driver's two rewrites of the finished command line.
-        if (arguments.contains(" -ac 5:1 ") && !arguments.contains(" -ab "))
-            arguments.replace(arguments.indexOf(" -ac "), 5, " -ab 256 -ac ");
-        arguments.replace(" -vcodec ffvhuff ", " -vcodec ffvhuff -strict -2 ");
-
-        const QString output =
-            m_dir.filePath(QString("out %1.%2").arg(format).arg(OutputExtensions.at(format)));
+        // A device format takes its extension from the device item; its
+        // folder word names the container its profiles make.
+        const TOutputFormat& facts = *OutputFormatOf(format);
+        const QString extension = facts.OutputExt.isEmpty() ? '.' + facts.FolderWord.toString()
+                                                            : facts.OutputExt.toString();
+        const QString output = m_dir.filePath(QString("out %1").arg(format) + extension);
         QFile::remove(output);
-        const QStringList args = QStringList{"-i", m_clip} +
-                                 arguments.split(' ', Qt::SkipEmptyParts) + QStringList{output};
+        const TEncoderCall call =
+            ComposeEncoderCall(encoder, m_clip, BuildEncoderArguments(format, profile), output);
         QByteArray log;
-        const int code = run(encoder, args, &log, AppDir);
-        QVERIFY2(code == 0, qPrintable(args.join(' ') + "\n" + QString::fromUtf8(log)));
-        QVERIFY2(QFileInfo(output).size() > 0, qPrintable(args.join(' ')));
+        const int code = run(call.Arguments.first(), call.Arguments.mid(1), &log, AppDir);
+        QVERIFY2(code == 0, qPrintable(call.Text + "\n" + QString::fromUtf8(log)));
+        QVERIFY2(QFileInfo(output).size() > 0, qPrintable(call.Text));
 
         QByteArray probe;
         QCOMPARE(run("ffprobe",

@@ -18,9 +18,6 @@ struct ShippedProfile {
 // comes first and also sorts first by name.
 const QList<ShippedProfile>& ShippedProfiles();
 
-// The profile folder word of a format ("avi", "mpg", ...).
-QString FolderWord(int format);
-
 // The profile file name of a shipped profile, relative to the profile root.
 QString ShippedProfilePath(const ShippedProfile& profile);
 

@@ -1,14 +1,13 @@
 #include "ShippedProfiles.h"
 
 #include "base/IniFile.h"
+#include "base/OutputFormats.h"
 #include "profiles/ProfileFields.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileRecords.h"
 
 #include <QDir>
 #include <QFile>
-
-#include <array>
 
 namespace {
 
@@ -214,20 +213,14 @@ const QList<ShippedProfile> Profiles = {
      {{"AudioCodec", "1"}, {"AudioSampleRatePcmu8", "3"}, {"AudioChannelsPcmu8", "0"}}},
 };
 
-constexpr std::array<const char*, 16> FolderWords = {"avi", "mp4", "3gp", "mpg", "mov", "wmv",
-                                                     "rm",  "swf", "vob", "asf", "aac", "ac3",
-                                                     "mp2", "mp3", "amr", "wav"};
-
 }  // namespace
 
 const QList<ShippedProfile>& ShippedProfiles() { return Profiles; }
 
-QString FolderWord(int format) { return QString::fromLatin1(FolderWords.at(format)); }
-
 QString ShippedProfilePath(const ShippedProfile& profile)
 {
-    const QString word = FolderWord(profile.format);
-    return word + '/' + profile.name + '.' + word.left(2) + 'o';
+    const TOutputFormat& format = *OutputFormatOf(profile.format);
+    return format.FolderWord + '/' + profile.name + '.' + format.ProfileExt;
 }
 
 QString WriteShippedProfiles(const QString& root)
