@@ -7,8 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
-#include <csignal>
+#include <optional>
+
+#include "FullDisk.h"
+#include "TestFiles.h"
 
 class TestIniFile : public QObject {
     Q_OBJECT
@@ -18,19 +20,6 @@ class TestIniFile : public QObject {
     QString path(const QString& name = QStringLiteral("test.ini")) const
     {
         return m_dir.filePath(name);
-    }
-
-    static void writeBytes(const QString& file, const QByteArray& bytes)
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-
-    static QByteArray readBytes(const QString& file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     QStringList folderEntries() const
@@ -111,7 +100,7 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(bool, present);
         QFETCH(QString, expected);
-        writeBytes(path(), content);
+        writeFile(path(), content);
         const auto value = IniFile(path()).value(section, key);
         QCOMPARE(value.has_value(), present);
         if (present) QCOMPARE(*value, expected);
@@ -163,7 +152,7 @@ private Q_SLOTS:
 
     void readTypedValues()
     {
-        writeBytes(path(), "[S]\nTwo=2\nMinus=-1\nZero=0\nWord=abc\nHex= 0x10 \n");
+        writeFile(path(), "[S]\nTwo=2\nMinus=-1\nZero=0\nWord=abc\nHex= 0x10 \n");
         const IniFile file(path());
         const QString s = QStringLiteral("S");
         QCOMPARE(file.readInteger(s, QStringLiteral("Hex"), 7), 16);
@@ -178,7 +167,7 @@ private Q_SLOTS:
 
     void sectionValuesKeepFileOrder()
     {
-        writeBytes(path(), "[T]\nB Files=*.b\nA Files = \"*.a;*.aa\"\nnot a pair\n[U]\nC=*.c\n");
+        writeFile(path(), "[T]\nB Files=*.b\nA Files = \"*.a;*.aa\"\nnot a pair\n[U]\nC=*.c\n");
         const auto pairs = IniFile(path()).sectionValues(QStringLiteral("t"));
         QCOMPARE(pairs.size(), 2);
         QCOMPARE(pairs[0], std::make_pair(QStringLiteral("B Files"), QStringLiteral("*.b")));
@@ -196,7 +185,7 @@ private Q_SLOTS:
             text += "\n[Item" + n + "]\nTitleE=Title " + n + "\nEXT=mp4\nCommand1=first " + n +
                     "\nCommand2=second\nCommand3=third\n";
         }
-        writeBytes(path(), text);
+        writeFile(path(), text);
 
         QElapsedTimer timer;
         timer.start();
@@ -267,10 +256,10 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
-        if (!before.isEmpty()) writeBytes(path(), before);
+        if (!before.isEmpty()) writeFile(path(), before);
         IniFile file(path());
         file.writeString(section, key, value);
-        QCOMPARE(readBytes(path()), after);
+        QCOMPARE(readFile(path()), after);
         QCOMPARE(file.readString(section, key, QString()), value.trimmed());
         // Every other key, including those the write moved, reads as from the file.
         const IniFile reread(path());
@@ -283,7 +272,7 @@ private Q_SLOTS:
 
     void writeReplacesTheFileWhole()
     {
-        writeBytes(path(), "[A]\nk=old\n");
+        writeFile(path(), "[A]\nk=old\n");
         QFile reader(path());
         QVERIFY(reader.open(QIODevice::ReadOnly));
         IniFile(path()).writeString(QStringLiteral("A"), QStringLiteral("k"),
@@ -291,7 +280,7 @@ private Q_SLOTS:
         // A reader that opened the old file still sees it whole: the new file
         // was renamed into place, never written over the old one.
         QCOMPARE(reader.readAll(), QByteArray("[A]\nk=old\n"));
-        QCOMPARE(readBytes(path()), QByteArray("[A]\nk=new\n"));
+        QCOMPARE(readFile(path()), QByteArray("[A]\nk=new\n"));
         QCOMPARE(folderEntries(), QStringList{QStringLiteral("test.ini")});
     }
 
@@ -318,7 +307,7 @@ private Q_SLOTS:
         } else if (kind == u"folder") {
             QVERIFY(QDir().mkpath(target));
         } else {
-            writeBytes(target, original);
+            writeFile(target, original);
         }
         if (kind == u"readonly") QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
         if (kind == u"linebreak") value = QStringLiteral("2\n[B]\nx=injected");
@@ -327,28 +316,19 @@ private Q_SLOTS:
 
         IniFile file(target);
         const QStringList entriesBefore = folderEntries();
-        rlimit oldLimit{};
-        const bool full = kind.startsWith(u"full");
-        if (full) {
-            // The file-size limit makes every write past 4 KiB fail like a full disk.
-            std::signal(SIGXFSZ, SIG_IGN);
-            getrlimit(RLIMIT_FSIZE, &oldLimit);
-            rlimit small = oldLimit;
-            small.rlim_cur = 4096;
-            setrlimit(RLIMIT_FSIZE, &small);
-        }
         QString error;
         try {
+            std::optional<FullDisk> full;
+            if (kind.startsWith(u"full")) full.emplace(4096);
             file.writeString(QStringLiteral("A"), QStringLiteral("k"), value);
         } catch (const IniWriteError& e) {
             error = e.text();
         }
-        if (full) setrlimit(RLIMIT_FSIZE, &oldLimit);
 
         QCOMPARE(error, QStringLiteral("Unable to write to ") + target);
         QCOMPARE(folderEntries(), entriesBefore);
         if (QFileInfo(target).isFile()) {
-            QCOMPARE(readBytes(target), original);
+            QCOMPARE(readFile(target), original);
             QCOMPARE(file.readString(QStringLiteral("A"), QStringLiteral("k"), QString()),
                      QStringLiteral("1"));
         }

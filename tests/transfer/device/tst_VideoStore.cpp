@@ -1,4 +1,3 @@
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -7,29 +6,18 @@
 
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <algorithm>
-#include <csignal>
 #include <functional>
 
+#include "FullDisk.h"
 #include "TestFiles.h"
+#include "TestImages.h"
 #include "VideoStore.h"
 
 namespace {
-
-QByteArray jpegThumbnail(QColor color)
-{
-    QImage image(160, 120, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
-    return data;
-}
 
 QStringList entryNames(const QString& folder)
 {
@@ -84,7 +72,7 @@ struct Fixture {
                        const QString& thm = ".THM")
     {
         writeFile(pc + "/" + name + mp4, QByteArray(size, 'v'));
-        if (!thm.isEmpty()) writeFile(pc + "/" + name + thm, jpegThumbnail(Qt::red));
+        if (!thm.isEmpty()) writeFile(pc + "/" + name + thm, jpegOf(Qt::red));
         return pc + "/" + name + mp4;
     }
 };
@@ -291,7 +279,7 @@ void TestVideoStore::hugeVideoSize()
 void TestVideoStore::thumbnails()
 {
     Fixture f;
-    writeFile(f.pc + "/red.THM", jpegThumbnail(Qt::red));
+    writeFile(f.pc + "/red.THM", jpegOf(Qt::red));
     QImage wide(300, 20, QImage::Format_ARGB32);
     wide.fill(QColor(0, 0, 255, 255));
     wide.save(f.pc + "/blue.THM", "PNG");
@@ -417,18 +405,13 @@ void TestVideoStore::transferToFullConsole()
     writeFile(f.console + "/M4V50001.THM", "kept");
     const QString mp4 = f.addPcVideo("clip", 256 * 1024);
 
-    // A file-size limit stands in for a full device: writes past it fail.
-    rlimit old{};
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = 64 * 1024;
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
     MemoryVideoList console;
     RecordingPrompts prompts;
-    const bool copied = TransferVideo(mp4, f.drive, true, console, prompts);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool copied = false;
+    {
+        const FullDisk full(64 * 1024);
+        copied = TransferVideo(mp4, f.drive, true, console, prompts);
+    }
 
     QVERIFY(!copied);
     QCOMPARE(prompts.messages.size(), 1);

@@ -1,4 +1,3 @@
-#include <QBuffer>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -18,20 +17,10 @@
 #include "FerryboxDlg.h"
 #include "ListDragPayload.h"
 #include "TestFiles.h"
+#include "TestImages.h"
 #include "VideoRowDelegate.h"
 
 namespace {
-
-QByteArray jpegOf(const QColor& colour)
-{
-    QImage image(160, 120, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
-    return bytes;
-}
 
 // A system tree with the console's USB device (partition 8:17), a mount table
 // and the folder the console is mounted on.
