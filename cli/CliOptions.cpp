@@ -60,10 +60,16 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
         u"DIR"_s);
     const QCommandLineOption printCommand(
         u"print-command"_s,
-        u"Prints the encoder command of each file (the script for mp4 and 3gp) and runs nothing."_s);
+        u"Prints the encoder command of each file as a line a shell runs as it is (the script "
+        "for mp4 and 3gp) and runs nothing."_s);
+    const QCommandLineOption printDisplay(
+        u"print-display"_s,
+        u"Prints the encoder command of each file as the progress window shows it (the script "
+        "for mp4 and 3gp) and runs nothing. Not for pasting into a shell."_s);
     const QCommandLineOption info(u"info"_s,
                                   u"Prints what the media library reports about each file."_s);
-    parser.addOptions({help, format, profile, device, item, output, printCommand, info});
+    parser.addOptions(
+        {help, format, profile, device, item, output, printCommand, printDisplay, info});
     parser.addPositionalArgument(u"FILE"_s, u"Media files to convert."_s, u"FILE..."_s);
 
     exitCode = 2;
@@ -80,6 +86,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
     CliOptions options;
     options.info = parser.isSet(info);
     options.printCommand = parser.isSet(printCommand);
+    options.printDisplay = parser.isSet(printDisplay);
     options.files = parser.positionalArguments();
     options.outputFolder = parser.value(output);
     options.profile = parser.value(profile);
@@ -94,6 +101,15 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
         if (!named) return fail(u"Unknown format: "_s + parser.value(format));
         options.format = named->Index;
     }
+    if (options.printCommand && options.printDisplay)
+        return fail(u"--print-command and --print-display exclude each other."_s);
+    const TOutputFormat* chosen = OutputFormatOf(options.format);
+    const bool deviceFormat = chosen && chosen->DeviceScript;
+    if (!options.info && !deviceFormat && (parser.isSet(device) || parser.isSet(item)))
+        return fail(u"--device and --item apply to mp4 and 3gp only."_s);
+    if (deviceFormat && parser.isSet(profile))
+        return fail(u"--profile does not apply to "_s + parser.value(format).toLower() +
+                    u": use --device and --item."_s);
     const std::optional<int> deviceIndex = nonNegative(parser.value(device));
     const std::optional<int> itemIndex = nonNegative(parser.value(item));
     if (!deviceIndex || !itemIndex) return fail(u"--device and --item take a number from 0."_s);

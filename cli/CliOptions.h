@@ -11,8 +11,9 @@ struct CliOptions {
     QString profile;  // empty: the first one listed
     int device = 0;
     int item = 0;
-    QString outputFolder;  // empty: the current folder
-    bool printCommand = false;
+    QString outputFolder;       // empty: the current folder
+    bool printCommand = false;  // shell-quoted, to paste
+    bool printDisplay = false;  // as the progress window shows it
     bool info = false;
     QStringList files;
 };

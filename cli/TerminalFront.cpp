@@ -1,7 +1,5 @@
 #include "TerminalFront.h"
 
-#include "base/globals.h"
-
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -68,23 +66,19 @@ void TerminalFront::SetBar(TProgressBar bar, int percent)
     drawBar();
 }
 
-void TerminalFront::SetRowState(const QString& caption, RowState state)
+void TerminalFront::SetRowState(int index, RowState state, const QStringList& outputs)
 {
-    for (int i = 0; i < m_rows.size(); ++i) {
-        Row& row = m_rows[i];
-        if (row.caption != caption) continue;
-        if (row.state == state) return;
-        row.state = state;
-        const QString counter = QString::number(i + 1) + u'/' + QString::number(m_rows.size());
-        if (state == rsConverting) {
-            m_filePercent = 0;
-            if (!m_terminal) println(u"Converting "_s + counter + u": "_s + printable(caption));
-        } else if (state == rsConverted) {
-            println(u"Converted "_s + counter + u": "_s + printable(GlobalVars.OutputFile));
-        } else if (state == rsFailed) {
-            println(u"Failed "_s + counter + u": "_s + printable(caption));
-        }
-        return;
+    Row& row = m_rows[index];
+    if (row.state == state) return;
+    row.state = state;
+    const QString counter = QString::number(index + 1) + u'/' + QString::number(m_rows.size());
+    if (state == rsConverting) {
+        m_filePercent = 0;
+        if (!m_terminal) println(u"Converting "_s + counter + u": "_s + printable(row.caption));
+    } else if (state == rsConverted) {
+        println(u"Converted "_s + counter + u": "_s + printable(outputs.join(u", "_s)));
+    } else if (state == rsFailed) {
+        println(u"Failed "_s + counter + u": "_s + printable(row.caption));
     }
 }
 
@@ -112,38 +106,11 @@ void TerminalFront::ShowPlainMessage(const QString& text)
     if (m_showTransferHint) println(text);
 }
 
-void TerminalFront::OpenProgress(const QString&, const QString&)
-{
-    m_progressOpen = true;
-    m_finished = false;
-    m_result = mrNone;
-}
+void TerminalFront::OpenProgress(const QString&, const QString&) { m_progressOpen = true; }
 
-int TerminalFront::RunProgress()
-{
-    if (!m_finished) m_loop.exec();
-    return m_result;
-}
-
-void TerminalFront::FinishProgress(int modalResult)
-{
-    m_finished = true;
-    m_result = modalResult;
-    m_loop.quit();
-}
-
-void TerminalFront::ReleaseProgress()
+void TerminalFront::CloseProgress()
 {
     if (m_barShown) writeErr(u"\r\x1b[K"_s);
     m_barShown = false;
     m_progressOpen = false;
-}
-
-void TerminalFront::StopNow()
-{
-    if (!m_progressOpen || m_finished) return;
-    println(u"Stopping"_s);
-    m_finished = true;
-    m_result = mrCancel;
-    m_loop.quit();
 }

@@ -2,7 +2,6 @@
 
 #include "engine/ProgressView.h"
 
-#include <QEventLoop>
 #include <QList>
 #include <QString>
 
@@ -11,7 +10,7 @@
 // The batch front of clipforge-cli: a redrawn progress bar on a terminal,
 // plain lines otherwise, messages on standard error. Questions get the answer
 // a script wants: output folders are created.
-class TerminalFront : public TBatchFront {
+class TerminalFront : public TFileList, public TMessages, public TProgressWindow, public TTray {
 public:
     struct Row {
         QString caption;
@@ -21,37 +20,38 @@ public:
 
     TerminalFront(QList<Row> rows, QString outputFolder, bool showTransferHint);
 
-    bool ProgressOpen() const override { return m_progressOpen; }
-    void SetLabel(TProgressLabel label, const QString& text) override;
-    void SetBar(TProgressBar bar, int percent) override;
-    bool AnimationRunning() const override { return m_animationRunning; }
-    void StartAnimation() override { m_animationRunning = true; }
-    void SetTrayHint(const QString&) override {}
-    void SetRowState(const QString& caption, RowState state) override;
-    void ShowErrorLine(const QString& line, bool firstOfFile) override;
+    TBatchFront Front() { return {*this, *this, *this, *this}; }
 
     int RowCount() const override { return int(m_rows.size()); }
     QString RowCaption(int row) const override { return m_rows.at(row).caption; }
     QString RowFileSize(int row) const override { return m_rows.at(row).fileSize; }
     void ResetRowStates() override;
+    void SetRowState(int row, RowState state, const QStringList& outputs) override;
     QString OutputFolderText() const override { return m_outputFolder; }
+
     void ShowMessage(const QString& text, const QString& caption, TMessageIcon icon) override;
     int AskYesNoCancel(const QString& text, const QString& caption) override;
     void ShowPlainMessage(const QString& text) override;
+    void ShowErrorLine(const QString& line, bool firstOfFile) override;
+
+    bool ProgressOpen() const override { return m_progressOpen; }
     void OpenProgress(const QString& caption, const QString& stopWhenDoneText) override;
-    int RunProgress() override;
+    void SetLabel(TProgressLabel label, const QString& text) override;
+    void SetBar(TProgressBar bar, int percent) override;
+    bool AnimationRunning() const override { return m_animationRunning; }
+    void StartAnimation() override { m_animationRunning = true; }
     void SetProgressCaption(const QString&) override {}
-    void FinishProgress(int modalResult) override;
-    void ReleaseProgress() override;
+    void CloseProgress() override;
+
+    void SetTrayHint(const QString&) override {}
     void ShowTrayBalloon(const QString&, const QString&, TMessageIcon, int) override {}
     int RunShutdownCountdown() override { return mrCancel; }
 
-    // Ctrl+C: the batch stops now, as the progress window's "Stop now".
-    void StopNow();
+    // A line of its own, clearing the progress bar first.
+    void println(const QString& text);
     const QList<Row>& Rows() const { return m_rows; }
 
 private:
-    void println(const QString& text);
     void drawBar();
 
     QList<Row> m_rows;
@@ -60,11 +60,8 @@ private:
     bool m_terminal;
     bool m_progressOpen = false;
     bool m_animationRunning = false;
-    bool m_finished = false;
     bool m_barShown = false;
-    int m_result = mrNone;
     int m_filePercent = 0;
     int m_batchPercent = 0;
     QString m_working;
-    QEventLoop m_loop;
 };

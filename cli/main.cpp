@@ -4,9 +4,11 @@
 #include "TerminalFront.h"
 #include "base/FileFunctions.h"
 #include "base/IniFile.h"
+#include "base/OutputFormats.h"
 #include "base/ProgramFolder.h"
 #include "base/globals.h"
 #include "engine/BatchDriver.h"
+#include "engine/EncoderCall.h"
 #include "engine/MediaInfoDll.h"
 #include "localisation/MessageTable.h"
 #include "localisation/Startup.h"
@@ -54,9 +56,7 @@ QString chooseProfile(TProfileCatalogue& catalogue, const CliOptions& options)
 {
     const int format = options.format;
     const QString formatName = CliFormatNames().at(format);
-    if (format == ofMP4 || format == of3GP) {
-        if (!options.profile.isEmpty())
-            return u"--profile does not apply to "_s + formatName + u": use --device and --item."_s;
+    if (OutputFormatOf(format)->DeviceScript) {
         const int kind = format == ofMP4 ? dmMP4 : dm3GP;
         const QList<TDeviceMenuEntry>& menu = kind == dmMP4 ? catalogue.Mp4Menu : catalogue.TgpMenu;
         if (!catalogue.SelectDeviceProfile(GlobalVars, kind, options.device))
@@ -89,6 +89,12 @@ int printInfo(const QStringList& files)
 {
     int status = 0;
     for (const QString& file : files) {
+        // The media library would wait forever on a FIFO.
+        if (QFileInfo(file).exists() && !QFileInfo(file).isFile()) {
+            printLine(stderr, file + u": not a regular file."_s);
+            status = 1;
+            continue;
+        }
         QString error;
         const std::optional<QString> report = MediaInfoReport(file, error);
         if (!report) {
@@ -101,10 +107,68 @@ int printInfo(const QStringList& files)
     return status;
 }
 
+// Arguments that are not valid UTF-8 would name other files than the user's.
+bool argumentsAreUtf8(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (QUtf8StringView(argv[i]).isValidUtf8()) continue;
+        QString shown = QString::fromUtf8(argv[i]);
+        printLine(stderr, u"Argument "_s + QString::number(i) + u" ("_s + shown +
+                              u") is not valid UTF-8. This program handles only UTF-8 file "
+                              "names; rename the file or folder."_s);
+        return false;
+    }
+    return true;
+}
+
+// The queue: regular files only, each once. A FIFO or device would block the
+// encoder forever, and a file queued twice would be converted twice.
+QList<TerminalFront::Row> queueFiles(const QStringList& files, bool& refused)
+{
+    QList<TerminalFront::Row> rows;
+    QStringList queued;
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        const QString path = info.absoluteFilePath();
+        if (info.exists() && !info.isFile()) {
+            printLine(stderr, file + u": not a regular file, not converted."_s);
+            refused = true;
+            continue;
+        }
+        const QString identity = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(path);
+        if (queued.contains(identity)) {
+            printLine(stderr, file + u": given more than once, converted once."_s);
+            continue;
+        }
+        queued << identity;
+        rows.append({path, QString::number(info.size())});
+    }
+    return rows;
+}
+
+int printCommands(const TBatchDriver& driver, int rowCount, bool shellLine)
+{
+    int status = 0;
+    for (int row = 0; row < rowCount; ++row) {
+        const TFilePlan plan = driver.PreviewFile(row);
+        if (!plan.Error.isEmpty()) {
+            printLine(stderr, plan.Error);
+            status = 1;
+        } else if (!plan.Script.isEmpty()) {
+            // Scripts end in a line break of their own.
+            printLine(stdout, plan.Script.chopped(1));
+        } else {
+            printLine(stdout, shellLine ? ShellCommandLine(plan.Arguments) : plan.Text);
+        }
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    if (!argumentsAreUtf8(argc, argv)) return 2;
     QCoreApplication app(argc, argv);
     int exitCode = 0;
     const std::optional<CliOptions> options = ParseCliOptions(app.arguments(), exitCode);
@@ -131,45 +195,35 @@ int main(int argc, char* argv[])
     const QString choiceError = chooseProfile(catalogue, *options);
     if (!choiceError.isEmpty()) return failWith(choiceError);
 
-    QList<TerminalFront::Row> rows;
-    for (const QString& file : options->files) {
-        const QFileInfo info(file);
-        rows.append({info.absoluteFilePath(), QString::number(info.size())});
-    }
+    bool refused = false;
+    const QList<TerminalFront::Row> rows = queueFiles(options->files, refused);
     const QString output = QDir::current().absoluteFilePath(
         options->outputFolder.isEmpty() ? u"."_s : options->outputFolder);
     TerminalFront front(rows, QDir::cleanPath(output), options->format == ofMP4);
-    TBatchDriver driver(front, catalogue);
+    TBatchDriver driver(GlobalVars, front.Front(), catalogue);
 
-    if (options->printCommand) {
-        int status = 0;
-        for (int row = 0; row < front.RowCount(); ++row) {
-            QString error;
-            const std::optional<QString> command = driver.PreviewCommand(row, error);
-            if (command) {
-                // Scripts end in a line break of their own.
-                printLine(stdout, command->endsWith(u'\n') ? command->chopped(1) : *command);
-            } else {
-                printLine(stderr, error);
-                status = 1;
-            }
-        }
-        return status;
-    }
+    if (options->printCommand || options->printDisplay)
+        return std::max(printCommands(driver, front.RowCount(), options->printCommand),
+                        int(refused));
+    if (rows.isEmpty()) return 1;
 
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&front] {
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&front, &driver] {
             char byte;
             while (read(g_signalPipe[0], &byte, 1) > 0) {
             }
-            front.StopNow();
+            if (!front.ProgressOpen()) return;
+            front.println(u"Stopping"_s);
+            driver.StopNow();
         });
-        std::signal(SIGINT, onSignal);
-        std::signal(SIGTERM, onSignal);
+        // A closed terminal stops the batch as Ctrl+C does.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, onSignal);
     }
 
     driver.StartBatch();
+    if (refused) return 1;
     for (const TerminalFront::Row& row : front.Rows())
         if (row.state != rsConverted) return 1;
     return 0;

@@ -4,6 +4,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr QChar Separator = u'/';
@@ -58,6 +64,23 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
            file.write(bytes) == bytes.size() && file.commit();
+}
+
+bool RenameNoReplace(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // Without the no-replace flag a new link still fails on any existing name.
+    if (::link(source.constData(), target.constData()) != 0) return false;
+    if (::unlink(source.constData()) == 0) return true;
+    const int error = errno;
+    ::unlink(target.constData());
+    errno = error;
+    return false;
 }
 
 qint64 FileSizeOf(const QString& path)

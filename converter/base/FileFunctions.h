@@ -25,6 +25,11 @@ std::optional<QString> UniqueOutputName(const QString& name, const QString& fold
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 // Size of a file in bytes, -1 when there is no such file.
+// Renames a file without ever replacing one at the new name, also on file
+// systems that cannot rename that way (a link and an unlink there). False
+// when the new name is taken or the rename fails.
+bool RenameNoReplace(const QString& from, const QString& to);
+
 qint64 FileSizeOf(const QString& path);
 
 // Deletes the file when it exists and is empty; true when it was deleted.

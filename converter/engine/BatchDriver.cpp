@@ -1,10 +1,10 @@
 #include "engine/BatchDriver.h"
 
-#include "engine/EncoderCall.h"
-
 #include "base/FileFunctions.h"
+#include "base/OutputFormats.h"
 #include "base/ProgramFolder.h"
 #include "base/TextFunctions.h"
+#include "engine/EncoderCall.h"
 #include "engine/PowerActions.h"
 #include "localisation/MessageTable.h"
 #include "profiles/EncoderArguments.h"
@@ -15,6 +15,10 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <climits>
+
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -23,14 +27,26 @@ const QString ScriptName = u"~ConvertCore.bat"_s;
 const QString DirectShowName = u"DirectShow.avs"_s;
 const QString InputPlaceholder = u"<%InputFile%>"_s;
 
-// Extensions of the formats whose encoder call is composed here; MP4 and 3GP
-// take theirs from the chosen device item.
-const char* const FixedExtensions[OutputFormatCount] = {
-    ".avi", nullptr, nullptr, ".mpg", ".mov", ".wmv", ".rm",  ".swf",
-    ".vob", ".asf",  ".aac",  ".ac3", ".mp2", ".mp3", ".amr", ".wav",
-};
+// The script stops at its first failing command and names it.
+const QString ScriptHeader =
+    u"set -e\n"
+    "trap 'clipforge_status=$?; [ \"$clipforge_status\" -eq 0 ] || echo \"Error: command "
+    "$clipforge_step of the device profile item failed with exit status $clipforge_status\" "
+    ">&2' EXIT\n"_s;
 
-bool isScriptFormat(int format) { return format == ofMP4 || format == of3GP; }
+bool isDeviceFormat(int format)
+{
+    const TOutputFormat* f = OutputFormatOf(format);
+    return f && f->DeviceScript;
+}
+
+// Whether the folder's file system takes a name that long.
+bool nameFits(const QString& folder, const QString& name)
+{
+    long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    if (limit <= 0) limit = NAME_MAX;
+    return QFile::encodeName(name).size() <= limit;
+}
 
 QString unableToWrite(const QString& path) { return u"Error: Unable to write to "_s + path; }
 
@@ -38,330 +54,391 @@ QString unableToWrite(const QString& path) { return u"Error: Unable to write to 
 
 QString OutputExtension(int format, const TProfileDetailItem* item)
 {
-    if (format < 0 || format >= OutputFormatCount) return {};
-    if (isScriptFormat(format)) return item ? u'.' + DeviceItemExt(*item) : QString();
-    return QString::fromLatin1(FixedExtensions[format]);
+    const TOutputFormat* f = OutputFormatOf(format);
+    if (!f) return {};
+    if (f->DeviceScript) return item ? u'.' + DeviceItemExt(*item) : QString();
+    return f->OutputExt.toString();
 }
 
-TBatchDriver::TBatchDriver(TBatchFront& front, const TProfileCatalogue& catalogue, QObject* parent)
-    : QObject(parent), m_front(front), m_catalogue(catalogue), m_parser(GlobalVars, front)
+TBatchDriver::TBatchDriver(TGlobalVars& vars, TBatchFront front, const TProfileCatalogue& catalogue,
+                           QObject* parent)
+    : QObject(parent), m_vars(vars), m_front(front), m_catalogue(catalogue), m_parser(vars, front)
 {
     const auto parse = [this](TRedirector* runner, const char* buffer, int count) {
-        if (m_running) m_parser.Feed(buffer, count, runner->ProcessEnded());
+        if (m_looping) m_parser.Feed(buffer, count, runner->ProcessEnded());
     };
     m_runner.OnData = parse;
     m_runner.OnErrorData = parse;
-    m_runner.OnTerminated = [this](TRedirector*) { FinishFile(); };
+    m_runner.OnTerminated = [this](TRedirector*) { finishFile(); };
     m_runner.KillOnDestroy = true;
 }
 
 TBatchDriver::~TBatchDriver() = default;
 
-QString TBatchDriver::ScriptPath() { return ProgramFolder() + ScriptName; }
-QString TBatchDriver::DirectShowScriptPath() { return ProgramFolder() + DirectShowName; }
-
-void TBatchDriver::DeleteTemporaryFiles()
-{
-    QFile::remove(ScriptPath());
-    QFile::remove(DirectShowScriptPath());
-}
-
 // Relative names are taken from the program folder, where the encoder lives.
 QString TBatchDriver::encoderPath() const
 {
-    return QDir::cleanPath(QDir(ProgramFolder()).absoluteFilePath(GlobalVars.EncoderPath));
+    return QDir::cleanPath(QDir(ProgramFolder()).absoluteFilePath(m_vars.EncoderPath));
 }
 
 QString TBatchDriver::outputFolder() const
 {
-    return QDir::cleanPath(QDir(ProgramFolder()).absoluteFilePath(m_front.OutputFolderText()));
+    return QDir::cleanPath(
+        QDir(ProgramFolder()).absoluteFilePath(m_front.Files.OutputFolderText()));
 }
 
-void TBatchDriver::SetStopWhenDone(bool stop) { GlobalVars.StopWhenDone = stop; }
+void TBatchDriver::SetStopWhenDone(bool stop) { m_vars.StopWhenDone = stop; }
 
-void TBatchDriver::StartBatch()
+void TBatchDriver::StopNow()
 {
-    TGlobalVars& vars = GlobalVars;
+    if (m_looping) finishProgress(mrCancel);
+}
+
+void TBatchDriver::finishProgress(int result)
+{
+    m_result = result;
+    m_looping = false;
+    m_loop.quit();
+}
+
+bool TBatchDriver::StartBatch()
+{
+    // A window may offer Convert again while a batch (or its killed encoder)
+    // is still running.
+    if (m_running || m_runner.Active()) return false;
+    m_running = true;
+    const auto done = qScopeGuard([this] { m_running = false; });
+
+    TMessages& messages = m_front.Messages;
+    TFileList& files = m_front.Files;
     if (!QFileInfo(encoderPath()).isFile()) {
-        m_front.ShowMessage(MsgFormat(MSG_NOENCODER, vars.EncoderPath), Msg(MSG_HINT),
-                            TMessageIcon::Warning);
-        return;
+        messages.ShowMessage(MsgFormat(MSG_NOENCODER, m_vars.EncoderPath), Msg(MSG_HINT),
+                             TMessageIcon::Warning);
+        return false;
     }
-    if (m_front.RowCount() == 0) {
-        m_front.ShowMessage(Msg(MSG_NOFILES), Msg(MSG_HINT), TMessageIcon::Warning);
-        return;
+    if (files.RowCount() == 0) {
+        messages.ShowMessage(Msg(MSG_NOFILES), Msg(MSG_HINT), TMessageIcon::Warning);
+        return false;
     }
-    if (m_front.OutputFolderText().trimmed().isEmpty()) {
-        m_front.ShowMessage(Msg(MSG_EMPTY_DIR), Msg(MSG_EMPTY), TMessageIcon::Question);
-        return;
+    if (files.OutputFolderText().trimmed().isEmpty()) {
+        messages.ShowMessage(Msg(MSG_EMPTY_DIR), Msg(MSG_EMPTY), TMessageIcon::Question);
+        return false;
     }
     if (!QFileInfo(outputFolder()).isDir()) {
-        if (m_front.AskYesNoCancel(Msg(MSG_SURE_TO_CREATEDIR), Msg(MSG_CREATEDIR)) != mrYes) return;
+        if (messages.AskYesNoCancel(Msg(MSG_SURE_TO_CREATEDIR), Msg(MSG_CREATEDIR)) != mrYes)
+            return false;
         if (!QDir().mkpath(outputFolder())) {
-            m_front.ShowMessage(Msg(MSG_FAIL_TO_CREATEDIR), Msg(MSG_FAIL_CREATEDIR),
-                                TMessageIcon::Question);
-            return;
+            messages.ShowMessage(Msg(MSG_FAIL_TO_CREATEDIR), Msg(MSG_FAIL_CREATEDIR),
+                                 TMessageIcon::Question);
+            return false;
         }
     }
+    m_scripts = std::make_unique<TPrivateFolder>(ProgramFolder(), BatchFolderPrefix);
+    const auto dropScripts = qScopeGuard([this] { m_scripts.reset(); });
+    if (!m_scripts->IsValid()) {
+        messages.ShowMessage(unableToWrite(ProgramFolder()), Msg(MSG_HINT), TMessageIcon::Warning);
+        return false;
+    }
 
-    m_front.ResetRowStates();
-    vars.LastOutputOpenDir = m_front.OutputFolderText();
+    files.ResetRowStates();
+    m_vars.LastOutputOpenDir = files.OutputFolderText();
 
     static constexpr quint8 PriorityClasses[] = {1, 2, 3, 4};
-    m_runner.SetInitialPriority(vars.Priority < 4 ? PriorityClasses[vars.Priority] : 1);
+    m_runner.SetInitialPriority(m_vars.Priority < 4 ? PriorityClasses[m_vars.Priority] : 1);
     m_runner.SetDefaultErrorMode(true);
     m_runner.CurrentDirectory = ProgramFolder();
 
-    m_front.SetTrayHint(Msg(MSG_TRAY_ENCODING_START));
-    m_front.OpenProgress(Msg(MSG_ID_ENC_IN_PROGRESS), Msg(MSG_ID_STOP_ENC));
-    {
-        const auto release = qScopeGuard([this] {
-            m_running = false;
-            m_front.ReleaseProgress();
-        });
-        runBatch();
-    }
-    m_front.ShowPlainMessage(
-        u"In order to transfer your converted files to PSP use the Transfer Manager"_s);
+    m_front.Tray.SetTrayHint(Msg(MSG_TRAY_ENCODING_START));
+    m_front.Progress.OpenProgress(Msg(MSG_ID_ENC_IN_PROGRESS), Msg(MSG_ID_STOP_ENC));
+    runBatch();
+    m_front.Progress.CloseProgress();
+    // Nothing to transfer when nothing converted.
+    if (m_vars.DoneCount > 0)
+        messages.ShowPlainMessage(
+            u"In order to transfer your converted files to PSP use the Transfer Manager"_s);
+    return true;
 }
 
 void TBatchDriver::runBatch()
 {
-    TGlobalVars& vars = GlobalVars;
-
+    TGlobalVars& vars = m_vars;
     vars.ErrorsOccurred = false;
     vars.StopWhenDone = false;
     vars.DoneCount = 0;
     vars.FailedCount = 0;
-    vars.TotalCount = m_front.RowCount();
+    vars.TotalCount = m_front.Files.RowCount();
     vars.TotalBytes = 0;
     for (int row = 0; row < vars.TotalCount; ++row)
-        vars.TotalBytes += m_front.RowFileSize(row).toLongLong();
+        vars.TotalBytes += m_front.Files.RowFileSize(row).toLongLong();
     vars.CurrentBytes = 0;
     vars.FinishedBytes = 0;
     vars.DoneBytes = 0;
     vars.BatchPercent = 0;
     vars.BatchStartTime = NowDays();
 
-    m_running = true;
+    m_looping = true;
     m_finished = false;
-    StartNextFile();
-    const int result = m_front.RunProgress();
-    m_running = false;
+    m_result = mrNone;
+    startNextFile();
+    if (m_looping) m_loop.exec();
 
     if (m_runner.Active()) {
         // Stopped now: kill the encoder's group and wait for its end, so the
-        // next batch finds the runner idle and no temporary file reappears.
+        // next batch finds the runner idle. Clicks meanwhile would reach a
+        // batch that is over.
         m_runner.Terminate(0);
         while (m_runner.Active())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        DeleteTemporaryFiles();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
+                                            QEventLoop::ExcludeUserInputEvents);
     }
+    m_staging.reset();
 
     // A batch stopped in the middle is not complete, whatever its files did.
     if (!vars.ErrorsOccurred && m_finished) {
-        m_front.ShowTrayBalloon(MsgFormat(MSG_TRAY_INFO, Msg(MSG_APPLICATION_TITLE)),
-                                Msg(MSG_TRAY_CONVERT_COMPLETE), TMessageIcon::Information, 10);
-        if (vars.ShutdownWindowsWhenDone && result != mrCancel &&
-            m_front.RunShutdownCountdown() == mrOk)
+        m_front.Tray.ShowTrayBalloon(MsgFormat(MSG_TRAY_INFO, Msg(MSG_APPLICATION_TITLE)),
+                                     Msg(MSG_TRAY_CONVERT_COMPLETE), TMessageIcon::Information, 10);
+        if (vars.ShutdownWindowsWhenDone && m_result != mrCancel &&
+            m_front.Tray.RunShutdownCountdown() == mrOk)
             ShutdownSystem(vars.ShutdownFlag);
     }
 }
 
-bool TBatchDriver::StartNextFile()
+void TBatchDriver::startNextFile()
 {
-    TGlobalVars& vars = GlobalVars;
-    DeleteTemporaryFiles();
+    TGlobalVars& vars = m_vars;
     const int row = vars.DoneCount + vars.FailedCount;
-    if (m_front.RowCount() == 0 || row >= m_front.RowCount()) return false;
+    if (row >= m_front.Files.RowCount()) return;
 
+    m_row = row;
+    m_parser.Row = row;
     vars.FileFailed = false;
     vars.FileStartTime = NowDays();
     vars.FilePercent = 0;
     vars.PendingLine.clear();
-    vars.InputFile = m_front.RowCaption(row);
-    vars.CurrentBytes = m_front.RowFileSize(row).toLongLong();
+    vars.InputFile = m_front.Files.RowCaption(row);
+    vars.CurrentBytes = m_front.Files.RowFileSize(row).toLongLong();
+    vars.OutputFile.clear();
 
-    const PreparedFile file = prepareFile();
-    if (!file.error.isEmpty()) {
-        failWithoutRunning(file.error);
-        return true;
+    QString staging;
+    if (isDeviceFormat(vars.OutputFormat)) {
+        m_staging = std::make_unique<TPrivateFolder>(outputFolder(), StagingFolderPrefix);
+        if (!m_staging->IsValid()) return failFile(unableToWrite(outputFolder()));
+        staging = m_staging->Path();
     }
-    m_parser.Options = file.options;
+    const TFilePlan plan = composeFile(vars.InputFile, m_scripts->Path(), staging);
+    if (!plan.Error.isEmpty()) return failFile(plan.Error);
+    vars.OutputFile = plan.OutputFile;
+    vars.AppPath = plan.AppPath;
+    vars.TimeStamp.clear();
+    vars.Title.clear();
+    vars.OutputPath = plan.OutputPath;
+    vars.TemplateOutputFile = plan.OutputFile;
+    vars.TemporaryFile = plan.TemporaryFile;
+    vars.RandomNumber3 = plan.RandomNumber3;
+    vars.RandomNumber5 = plan.RandomNumber5;
+
+    const QString writeError = writeScripts(plan);
+    if (!writeError.isEmpty()) return failFile(writeError);
+    m_parser.Options = plan.Options;
     try {
-        m_runner.SetCommandLine(file.arguments, file.text);
+        m_runner.SetCommandLine(plan.Arguments, plan.Text);
         m_runner.Execute();
     } catch (const RedirectorError& error) {
-        failWithoutRunning(error.text());
+        failFile(error.text());
     }
-    return true;
 }
 
 // A file that cannot start fails like one whose encoder reported the reason;
 // it ends from the event loop, as a finished encoder would.
-void TBatchDriver::failWithoutRunning(const QString& error)
+void TBatchDriver::failFile(const QString& error)
 {
-    m_front.SetRowState(GlobalVars.InputFile, rsConverting);
-    m_front.ShowErrorLine(error, !GlobalVars.FileFailed);
-    GlobalVars.FileFailed = true;
+    m_front.Files.SetRowState(m_row, rsConverting, {});
+    m_front.Messages.ShowErrorLine(error, !m_vars.FileFailed);
+    m_vars.FileFailed = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!m_running) return;
-            DeleteTemporaryFiles();
-            endFile(true);
+            if (m_looping) endFile(true);
         },
         Qt::QueuedConnection);
 }
 
-QString TBatchDriver::inputArgument(const QString& templateFolder, QString& error) const
+TFilePlan TBatchDriver::composeFile(const QString& input, const QString& scriptFolder,
+                                    const QString& staging) const
 {
-    const TGlobalVars& vars = GlobalVars;
-    if (!vars.UseDirectShow && !vars.AVSExt.contains(ExtractFileExt(vars.InputFile)))
-        return vars.InputFile;
-
-    const QString templatePath = ProgramFolder() + templateFolder + u'/' + DirectShowName;
-    QFile source(templatePath);
-    if (!source.open(QIODevice::ReadOnly)) {
-        error = u"Error: Could not read "_s + templatePath;
-        return {};
-    }
-    QString text = QString::fromUtf8(source.readAll());
-    text.replace(InputPlaceholder, vars.InputFile, Qt::CaseInsensitive);
-    if (!WriteFileAtomically(DirectShowScriptPath(), text.toUtf8())) {
-        error = unableToWrite(DirectShowScriptPath());
-        return {};
-    }
-    return DirectShowScriptPath();
-}
-
-TBatchDriver::PreparedFile TBatchDriver::prepareFile()
-{
-    TGlobalVars& vars = GlobalVars;
-    PreparedFile file;
-    const int format = vars.OutputFormat;
-    const bool script = isScriptFormat(format);
-    const TProfileDetailItem* item = script ? m_catalogue.ChosenItem() : nullptr;
-    if (script && !item) {
-        file.error = u"Error: No device profile item is chosen"_s;
-        return file;
+    TFilePlan plan;
+    const int format = m_vars.OutputFormat;
+    const bool device = isDeviceFormat(format);
+    const TProfileDetailItem* item = device ? m_catalogue.ChosenItem() : nullptr;
+    if (device && !item) {
+        plan.Error = u"Error: No device profile item is chosen"_s;
+        return plan;
     }
     const QString profilePath =
-        script ? item->FilePath : m_catalogue.SelectedProfilePath(vars, format);
+        device ? item->FilePath : m_catalogue.SelectedProfilePath(m_vars, format);
     if (!QFileInfo(profilePath).isFile()) {
-        file.error = u"Error: Could not open the profile "_s + profilePath;
-        return file;
+        plan.Error = u"Error: Could not open the profile "_s + profilePath;
+        return plan;
     }
 
     const QString folder = AddTrailingBackslash(outputFolder());
     const QString name =
-        PathWithoutExt(QFileInfo(vars.InputFile).fileName()) + OutputExtension(format, item);
+        PathWithoutExt(QFileInfo(input).fileName()) + OutputExtension(format, item);
     const std::optional<QString> unique = UniqueOutputName(name, folder);
     if (!unique) {
-        file.error = u"Error: No free output name for "_s + name + u" in "_s + folder;
-        return file;
+        plan.Error = u"Error: No free output name for "_s + name + u" in "_s + folder;
+        return plan;
     }
-    vars.OutputFile = folder + *unique;
+    // Found now rather than after a whole encode.
+    if (!nameFits(folder, *unique)) {
+        plan.Error = u"Error: The output name "_s + *unique + u" is too long for "_s + folder;
+        return plan;
+    }
+    plan.OutputFile = folder + *unique;
+    plan.AppPath = StripTrailingBackslash(ProgramFolder());
+    plan.OutputPath = staging.isEmpty() ? folder : staging;
+    plan.TemporaryFile = plan.OutputPath + RandomDigits(5);
+    plan.RandomNumber3 = RandomDigits(3);
+    plan.RandomNumber5 = RandomDigits(5);
 
-    vars.AppPath = StripTrailingBackslash(ProgramFolder());
-    vars.TimeStamp.clear();
-    vars.Title.clear();
-    vars.OutputPath = folder;
-    vars.TemplateOutputFile = vars.OutputFile;
-    vars.TemporaryFile = vars.OutputPath + RandomDigits(5);
-    vars.RandomNumber3 = RandomDigits(3);
-    vars.RandomNumber5 = RandomDigits(5);
+    QString inputArgument = input;
+    if (m_vars.UseDirectShow || m_vars.AVSExt.contains(ExtractFileExt(input))) {
+        const QString templatePath =
+            ProgramFolder() + (device ? u"cores/"_s : u"profile_en/"_s) + DirectShowName;
+        QFile source(templatePath);
+        if (!source.open(QIODevice::ReadOnly)) {
+            plan.Error = u"Error: Could not read "_s + templatePath;
+            return plan;
+        }
+        plan.DirectShow = QString::fromUtf8(source.readAll());
+        plan.DirectShow.replace(InputPlaceholder, input, Qt::CaseInsensitive);
+        inputArgument = scriptFolder + DirectShowName;
+    }
 
-    if (!script) {
-        const QString input = inputArgument(u"profile_en"_s, file.error);
-        if (!file.error.isEmpty()) return file;
-        const TEncoderCall call = ComposeEncoderCall(
-            encoderPath(), input, BuildEncoderArguments(profilePath), vars.OutputFile);
-        file.arguments = call.Arguments;
-        file.text = call.Text;
-        file.options = call.Options;
-        return file;
+    if (!device) {
+        const TEncoderCall call =
+            ComposeEncoderCall(encoderPath(), inputArgument,
+                               BuildEncoderArguments(format, profilePath), plan.OutputFile);
+        plan.Arguments = call.Arguments;
+        plan.Text = call.Text;
+        plan.Options = call.Options;
+        return plan;
     }
 
     const QStringList commands = DeviceItemCommands(*item);
     if (commands.isEmpty()) {
-        file.error = u"Error: The device profile item \""_s + item->Title + u"\" has no commands"_s;
-        return file;
+        plan.Error = u"Error: The device profile item \""_s + item->Title + u"\" has no commands"_s;
+        return plan;
     }
-    const QString input = inputArgument(u"cores"_s, file.error);
-    if (!file.error.isEmpty()) return file;
     const QList<std::pair<QString, QString>> values = {
-        {u"<%AppPath%>"_s, vars.AppPath},
-        {u"<%TimeStamp%>"_s, vars.TimeStamp},
-        {u"<%TemporaryFile%>"_s, vars.TemporaryFile},
-        {u"<%Title%>"_s, vars.Title},
-        {u"<%OutputFile%>"_s, PathWithoutExt(vars.TemplateOutputFile)},
-        {u"<%OutputPath%>"_s, vars.OutputPath},
-        {u"<%RandomNumber3%>"_s, vars.RandomNumber3},
-        {u"<%RandomNumber5%>"_s, vars.RandomNumber5},
-        {InputPlaceholder, input},
+        {u"<%AppPath%>"_s, plan.AppPath},
+        {u"<%TimeStamp%>"_s, QString()},
+        {u"<%TemporaryFile%>"_s, plan.TemporaryFile},
+        {u"<%Title%>"_s, QString()},
+        {u"<%OutputFile%>"_s, PathWithoutExt(plan.OutputPath + *unique)},
+        {u"<%OutputPath%>"_s, plan.OutputPath},
+        {u"<%RandomNumber3%>"_s, plan.RandomNumber3},
+        {u"<%RandomNumber5%>"_s, plan.RandomNumber5},
+        {InputPlaceholder, inputArgument},
     };
-    // The first failing command ends the script, and with it the file.
-    file.script = u"set -e\n"_s;
-    for (const QString& command : commands)
-        file.script += SubstituteTemplate(command, values) + u'\n';
-    if (!WriteFileAtomically(ScriptPath(), file.script.toUtf8())) {
-        file.error = unableToWrite(ScriptPath());
-        return file;
-    }
-    file.arguments = QStringList{u"/bin/sh"_s, ScriptPath()};
-    file.text = ScriptPath();
-    return file;
+    plan.Script = ScriptHeader;
+    for (qsizetype i = 0; i < commands.size(); ++i)
+        plan.Script += u"clipforge_step="_s + QString::number(i + 1) + u'\n' +
+                       SubstituteTemplate(commands.at(i), values) + u'\n';
+    plan.Arguments = QStringList{u"/bin/sh"_s, scriptFolder + ScriptName};
+    plan.Text = scriptFolder + ScriptName;
+    return plan;
 }
 
-std::optional<QString> TBatchDriver::PreviewCommand(int row, QString& error)
+QString TBatchDriver::writeScripts(const TFilePlan& plan) const
 {
-    GlobalVars.InputFile = m_front.RowCaption(row);
-    const PreparedFile file = prepareFile();
-    DeleteTemporaryFiles();
-    error = file.error;
-    if (!error.isEmpty()) return std::nullopt;
-    return file.script.isEmpty() ? file.text : file.script;
+    const QString folder = m_scripts->Path();
+    if (!plan.DirectShow.isEmpty() &&
+        !WriteFileAtomically(folder + DirectShowName, plan.DirectShow.toUtf8()))
+        return unableToWrite(folder + DirectShowName);
+    if (!plan.Script.isEmpty() && !WriteFileAtomically(folder + ScriptName, plan.Script.toUtf8()))
+        return unableToWrite(folder + ScriptName);
+    return {};
 }
 
-void TBatchDriver::FinishFile()
+TFilePlan TBatchDriver::PreviewFile(int row) const
 {
-    if (!m_running) return;
+    // The scripts would be written to the program folder's own names, and a
+    // device item's outputs go straight to the output folder, so a pasted
+    // script does what the batch does.
+    return composeFile(m_front.Files.RowCaption(row), ProgramFolder(), {});
+}
+
+void TBatchDriver::finishFile()
+{
+    if (!m_looping) return;
     // An unterminated last line may still wait; it can be the error line.
     m_parser.Feed(nullptr, 0, true);
-    DeleteTemporaryFiles();
-    const TGlobalVars& vars = GlobalVars;
-    // The script formats may name their result freely, so only the composed
-    // calls are checked for an output.
-    const bool failed = vars.FileFailed || !m_runner.ExitedNormally() || m_runner.ExitCode() != 0 ||
-                        (!isScriptFormat(vars.OutputFormat) && FileSizeOf(vars.OutputFile) <= 0);
-    endFile(failed);
+    bool failed = m_vars.FileFailed || !m_runner.ExitedNormally() || m_runner.ExitCode() != 0;
+    const QStringList outputs = collectOutputs(failed);
+    endFile(failed, outputs);
 }
 
-void TBatchDriver::endFile(bool failed)
+// The files a finished run wrote. A composed call writes its output itself; a
+// device item's files wait in its staging folder and move to the output folder
+// together, only when the item's main output is there and not empty.
+QStringList TBatchDriver::collectOutputs(bool& failed)
 {
-    TGlobalVars& vars = GlobalVars;
+    if (!isDeviceFormat(m_vars.OutputFormat)) {
+        failed = failed || FileSizeOf(m_vars.OutputFile) <= 0;
+        return failed ? QStringList() : QStringList{m_vars.OutputFile};
+    }
+    const std::unique_ptr<TPrivateFolder> staging = std::move(m_staging);
+    if (failed || !staging) return {};
+
+    const QFileInfo expected(m_vars.OutputFile);
+    const QStringList candidates =
+        QDir(staging->Path())
+            .entryList({u"*."_s + expected.suffix()}, QDir::Files | QDir::Hidden, QDir::Name);
+    QString mainName;
+    for (const QString& name : candidates) {
+        if (FileSizeOf(staging->Path() + name) <= 0) continue;
+        if (mainName.isEmpty() || name == expected.fileName()) mainName = name;
+    }
+    QString error;
+    std::optional<QStringList> moved;
+    if (mainName.isEmpty())
+        error = u"Error: The device profile item wrote no ."_s + expected.suffix() + u" file"_s;
+    else
+        moved = MoveOutputs(staging->Path(), expected.path(), mainName, error);
+    if (moved) return *moved;
+    m_front.Messages.ShowErrorLine(error, !m_vars.FileFailed);
+    m_vars.FileFailed = true;
+    failed = true;
+    return {};
+}
+
+void TBatchDriver::endFile(bool failed, const QStringList& outputs)
+{
+    TGlobalVars& vars = m_vars;
+    m_staging.reset();
     if (!failed) {
         if (vars.DeleteFileAfterProcessing) QFile::remove(vars.InputFile);
-        m_front.SetRowState(vars.InputFile, rsConverted);
+        m_front.Files.SetRowState(m_row, rsConverted, outputs);
         ++vars.DoneCount;
         if (vars.DoneCount == vars.TotalCount) {
-            m_front.SetLabel(TProgressLabel::LabelBatch, Msg(MSG_ID_BATCH) + u"100%"_s);
-            m_front.SetBar(TProgressBar::ProgressBarStatus, 100);
-            m_front.SetBar(TProgressBar::ProgressBarBatch, 100);
-            m_front.SetProgressCaption(Msg(MSG_LABEL_ENCODINGFINISHED));
+            m_front.Progress.SetLabel(TProgressLabel::LabelBatch, Msg(MSG_ID_BATCH) + u"100%"_s);
+            m_front.Progress.SetBar(TProgressBar::ProgressBarStatus, 100);
+            m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, 100);
+            m_front.Progress.SetProgressCaption(Msg(MSG_LABEL_ENCODINGFINISHED));
         }
     } else {
         vars.ErrorsOccurred = true;
         ++vars.FailedCount;
-        m_front.SetRowState(vars.InputFile, rsFailed);
-        if (!vars.OutputFile.isEmpty()) DeleteIfEmpty(vars.OutputFile);
+        m_front.Files.SetRowState(m_row, rsFailed, {});
+        if (!vars.OutputFile.isEmpty() && !isDeviceFormat(vars.OutputFormat))
+            DeleteIfEmpty(vars.OutputFile);
     }
 
     if (vars.StopWhenDone || vars.DoneCount + vars.FailedCount == vars.TotalCount) {
         m_finished = true;
-        m_front.FinishProgress(mrOk);
-        m_front.SetTrayHint(Msg(MSG_TRAY_ENCODING_DONE));
+        finishProgress(mrOk);
+        m_front.Tray.SetTrayHint(Msg(MSG_TRAY_ENCODING_DONE));
         return;
     }
 
@@ -369,18 +446,18 @@ void TBatchDriver::endFile(bool failed)
     vars.FinishedBytes = vars.DoneBytes;
     if (vars.TotalBytes != 0) {
         vars.BatchPercent = int(100 * vars.DoneBytes / vars.TotalBytes);
-        m_front.SetLabel(TProgressLabel::LabelBatch,
-                         Msg(MSG_ID_BATCH) + QString::number(vars.BatchPercent) + u'%');
-        m_front.SetBar(TProgressBar::ProgressBarBatch, vars.BatchPercent);
+        m_front.Progress.SetLabel(TProgressLabel::LabelBatch,
+                                  Msg(MSG_ID_BATCH) + QString::number(vars.BatchPercent) + u'%');
+        m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, vars.BatchPercent);
     }
     if (vars.DoneBytes > 0)
-        ShowBatchEstimate(m_front, vars.TotalBytes, vars.DoneBytes,
+        ShowBatchEstimate(m_front.Progress, vars.TotalBytes, vars.DoneBytes,
                           NowDays() - vars.BatchStartTime);
     // From the event loop, so the runner has left its end step first.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (m_running) StartNextFile();
+            if (m_looping) startNextFile();
         },
         Qt::QueuedConnection);
 }

@@ -1,77 +1,95 @@
 #pragma once
 
 #include "base/globals.h"
+#include "engine/BatchFolders.h"
 #include "engine/OutputParser.h"
 #include "engine/ProgressView.h"
 #include "engine/Redirect.h"
 #include "profiles/ProfileCatalogue.h"
 
+#include <QEventLoop>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
-#include <utility>
 
-// The output extension of a format; for MP4 and 3GP the item's "EXT".
+// The output extension of a format, with its dot; for MP4 and 3GP the item's "EXT".
 QString OutputExtension(int format, const TProfileDetailItem* item);
 
-// Converts the front's file list into the current output format of
-// GlobalVars, one file after another. Everything runs on the thread that
-// owns it; the next file starts from the event loop once the runner has
-// finished with the previous one.
+// What one file of a batch runs, composed without touching any file or state.
+struct TFilePlan {
+    QStringList Arguments;  // the program and its arguments
+    QString Text;           // the display text: the command line, or the script's path
+    QString Options;        // the encoder options, for the clip limit
+    QString Script;         // MP4 and 3GP: the script's text
+    QString DirectShow;     // the DirectShow script's text, when the input goes that way
+    QString OutputFile;     // the output path (MP4 and 3GP: the item's main output)
+    QString Error;          // why the file cannot start; nothing else is set then
+    // The values the templates were given.
+    QString AppPath, TemporaryFile, OutputPath, RandomNumber3, RandomNumber5;
+};
+
+// Converts the front's file list into the state's output format, one file
+// after another. Everything runs on the thread that owns it; the next file
+// starts from the event loop once the runner has finished with the previous
+// one. Each batch keeps its scripts in a private folder of the program
+// folder, and a device item writes into a private folder of the output
+// folder, so batches running at once never touch each other's files.
 class TBatchDriver : public QObject {
     Q_OBJECT
 
 public:
-    TBatchDriver(TBatchFront& front, const TProfileCatalogue& catalogue, QObject* parent = nullptr);
+    TBatchDriver(TGlobalVars& vars, TBatchFront front, const TProfileCatalogue& catalogue,
+                 QObject* parent = nullptr);
     ~TBatchDriver() override;
     Q_DISABLE_COPY_MOVE(TBatchDriver)
 
     // The Convert command: checks, runs the whole batch in the progress
-    // window's modal loop and ends it.
-    void StartBatch();
-    // Starts the file after the ones done; false when the list is empty.
-    bool StartNextFile();
+    // window's modal loop and ends it. False when it did not start: a check
+    // failed, or a batch is already running.
+    bool StartBatch();
+    // The progress window's "Stop now": the running file is killed and the
+    // batch ends without its completion steps.
+    void StopNow();
     // "When done": the current file finishes, then the batch ends.
     void SetStopWhenDone(bool stop);
 
-    // What the batch would run for a row, running nothing: the command text,
-    // or for MP4 and 3GP the script. Nothing (and the reason in error) when
-    // the file could not start.
-    std::optional<QString> PreviewCommand(int row, QString& error);
+    // What the batch would run for a row, writing and changing nothing.
+    TFilePlan PreviewFile(int row) const;
 
-    // Deletes ~ConvertCore.bat and DirectShow.avs in the program folder.
-    static void DeleteTemporaryFiles();
-    static QString ScriptPath();
-    static QString DirectShowScriptPath();
-
-    // True while a batch's progress window runs.
+    // True while a batch runs, from its checks to its end.
     bool Running() const { return m_running; }
     TRedirector& Runner() { return m_runner; }
 
 private:
-    struct PreparedFile {
-        QStringList arguments;
-        QString text;     // what the runner shows as its command line
-        QString options;  // encoder options, for the clip limit
-        QString script;   // the script's text for MP4 and 3GP
-        QString error;    // why the file cannot start
-    };
-
     void runBatch();
-    PreparedFile prepareFile();
-    QString inputArgument(const QString& templateFolder, QString& error) const;
-    void FinishFile();
-    void endFile(bool failed);
-    void failWithoutRunning(const QString& error);
+    void startNextFile();
+    // The plan of one input. Scripts are named in scriptFolder; a device item
+    // writes into staging (empty: the output folder itself).
+    TFilePlan composeFile(const QString& input, const QString& scriptFolder,
+                          const QString& staging) const;
+    QString writeScripts(const TFilePlan& plan) const;
+    void finishFile();
+    void endFile(bool failed, const QStringList& outputs = {});
+    void failFile(const QString& error);
+    QStringList collectOutputs(bool& failed);
+    void finishProgress(int result);
     QString encoderPath() const;
     QString outputFolder() const;
 
-    TBatchFront& m_front;
+    TGlobalVars& m_vars;
+    TBatchFront m_front;
     const TProfileCatalogue& m_catalogue;
     TRedirector m_runner;
     TOutputParser m_parser;
-    bool m_running = false;   // the progress window runs its loop
-    bool m_finished = false;  // the batch ended by itself, not stopped now
+    QEventLoop m_loop;
+    std::unique_ptr<TPrivateFolder> m_scripts;  // the running batch's scripts
+    std::unique_ptr<TPrivateFolder> m_staging;  // the running device item's outputs
+    int m_row = -1;                             // the running file's row
+    int m_result = mrNone;                      // how the progress window closed
+    bool m_running = false;                     // a batch runs, from its checks to its end
+    bool m_looping = false;                     // the progress window's loop runs
+    bool m_finished = false;                    // the batch ended by itself, not stopped now
 };

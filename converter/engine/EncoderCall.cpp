@@ -1,5 +1,7 @@
 #include "engine/EncoderCall.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -9,6 +11,22 @@ void replaceFirst(QString& text, const QString& what, const QString& by)
 {
     const qsizetype at = text.indexOf(what);
     if (at >= 0) text.replace(at, what.size(), by);
+}
+
+// Inside single quotes only the quote itself needs care.
+QString escapedForSingleQuotes(const QString& value)
+{
+    return QString(value).replace(u"'"_s, u"'\\''"_s);
+}
+
+QString singleQuoted(const QString& value) { return u'\'' + escapedForSingleQuotes(value) + u'\''; }
+
+bool plainWord(const QString& word)
+{
+    static const QString punctuation = u"@%+=:,./-_"_s;
+    return !word.isEmpty() && std::all_of(word.begin(), word.end(), [](QChar c) {
+        return (c.unicode() < 128 && c.isLetterOrNumber()) || punctuation.contains(c);
+    });
 }
 
 // A value for the shell, for the quoting context it is substituted into.
@@ -23,8 +41,8 @@ QString quotedFor(QChar context, const QString& value)
         }
         return out;
     }
-    if (context == u'\'') return QString(value).replace(u"'"_s, u"'\\''"_s);
-    return u'\'' + QString(value).replace(u"'"_s, u"'\\''"_s) + u'\'';
+    if (context == u'\'') return escapedForSingleQuotes(value);
+    return singleQuoted(value);
 }
 
 }  // namespace
@@ -76,4 +94,12 @@ TEncoderCall ComposeEncoderCall(const QString& encoder, const QString& input,
     call.Arguments += output;
     call.Text = encoder + u" -i \""_s + input + u"\" "_s + opts + u" \""_s + output + u'"';
     return call;
+}
+
+QString ShellCommandLine(const QStringList& arguments)
+{
+    QStringList words;
+    for (const QString& argument : arguments)
+        words << (plainWord(argument) ? argument : singleQuoted(argument));
+    return words.join(u' ');
 }

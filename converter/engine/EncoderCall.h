@@ -23,3 +23,7 @@ struct TEncoderCall {
 // (-ab 256 for 5.1 without a bit rate, -strict -2 for ffvhuff).
 TEncoderCall ComposeEncoderCall(const QString& encoder, const QString& input,
                                 const QString& options, const QString& output);
+
+// A line that a POSIX shell runs as exactly these arguments: each one that
+// holds anything but plain characters is single-quoted.
+QString ShellCommandLine(const QStringList& arguments);

@@ -126,7 +126,8 @@ bool IsEndOfHeaderLine(const QString& previousLine, const QString& line)
            line.contains(u"last"_s);
 }
 
-void ShowBatchEstimate(TProgressView& view, qint64 totalBytes, qint64 doneBytes, double elapsedDays)
+void ShowBatchEstimate(TProgressWindow& view, qint64 totalBytes, qint64 doneBytes,
+                       double elapsedDays)
 {
     if (doneBytes <= 0) return;
     const double estimate = double(totalBytes) * elapsedDays / double(doneBytes);
@@ -134,7 +135,7 @@ void ShowBatchEstimate(TProgressView& view, qint64 totalBytes, qint64 doneBytes,
     view.SetLabel(TProgressLabel::LabelBatchRemaining, ClockText(estimate - elapsedDays));
 }
 
-TOutputParser::TOutputParser(TGlobalVars& vars, TProgressView& view) : m_vars(vars), m_view(view) {}
+TOutputParser::TOutputParser(TGlobalVars& vars, TBatchFront front) : m_vars(vars), m_front(front) {}
 
 void TOutputParser::Feed(const char* buffer, int count, bool processEnded)
 {
@@ -157,7 +158,7 @@ void TOutputParser::Feed(const char* buffer, int count, bool processEnded)
     if (!processEnded && lines.last().size() <= MaxPendingLine)
         m_vars.PendingLine = lines.takeLast();
 
-    m_view.SetRowState(m_vars.InputFile, rsConverting);
+    m_front.Files.SetRowState(Row, rsConverting, {});
 
     // One reading of the clock serves the whole chunk: its lines arrived
     // together, and the local time is costly to read.
@@ -166,12 +167,12 @@ void TOutputParser::Feed(const char* buffer, int count, bool processEnded)
     // separate chunks leave one between two lines.
     QString previousLine;
     for (const QString& line : std::as_const(lines)) {
-        if (line.trimmed().isEmpty() || !m_view.ProgressOpen()) continue;
+        if (line.trimmed().isEmpty() || !m_front.Progress.ProgressOpen()) continue;
         processLine(line);
         if (IsErrorLine(line)) {
             const bool firstOfFile = !m_vars.FileFailed;
             m_vars.FileFailed = true;
-            m_view.ShowErrorLine(line, firstOfFile);
+            m_front.Messages.ShowErrorLine(line, firstOfFile);
         } else if (IsEndOfHeaderLine(previousLine, line)) {
             break;
         }
@@ -208,41 +209,41 @@ void TOutputParser::processLine(const QString& line)
 
     const double now = m_now;
     const double batchElapsed = now - v.BatchStartTime;
-    m_view.SetLabel(TProgressLabel::LabelBatchElapsed, ClockText(batchElapsed));
+    m_front.Progress.SetLabel(TProgressLabel::LabelBatchElapsed, ClockText(batchElapsed));
 
     if (v.DurationMs != 0 && v.PositionMs != 0) {
         v.FilePercent = percentOf(v.PositionMs, v.DurationMs);
-        m_view.SetLabel(TProgressLabel::LabelStatus,
-                        Msg(MSG_ID_STATUS) + QString::number(v.FilePercent) + u'%');
-        m_view.SetBar(TProgressBar::ProgressBarStatus, v.FilePercent);
+        m_front.Progress.SetLabel(TProgressLabel::LabelStatus,
+                                  Msg(MSG_ID_STATUS) + QString::number(v.FilePercent) + u'%');
+        m_front.Progress.SetBar(TProgressBar::ProgressBarStatus, v.FilePercent);
 
         const double fileElapsed = now - v.FileStartTime;
         const double fileEstimate = double(v.DurationMs) * fileElapsed / double(v.PositionMs);
-        m_view.SetLabel(TProgressLabel::LabelStatusRemaining,
-                        ClockText(fileEstimate - fileElapsed));
+        m_front.Progress.SetLabel(TProgressLabel::LabelStatusRemaining,
+                                  ClockText(fileEstimate - fileElapsed));
 
         v.DoneBytes = v.FinishedBytes + v.CurrentBytes * v.FilePercent / 100;
         if (v.DoneBytes != 0 && v.TotalBytes != 0) {
             v.BatchPercent = percentOf(double(v.DoneBytes), double(v.TotalBytes));
-            m_view.SetLabel(TProgressLabel::LabelBatch,
-                            Msg(MSG_ID_BATCH) + QString::number(v.BatchPercent) + u'%');
-            m_view.SetBar(TProgressBar::ProgressBarBatch, v.BatchPercent);
-            ShowBatchEstimate(m_view, v.TotalBytes, v.DoneBytes, batchElapsed);
+            m_front.Progress.SetLabel(TProgressLabel::LabelBatch,
+                                      Msg(MSG_ID_BATCH) + QString::number(v.BatchPercent) + u'%');
+            m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, v.BatchPercent);
+            ShowBatchEstimate(m_front.Progress, v.TotalBytes, v.DoneBytes, batchElapsed);
         }
     }
 
-    m_view.SetLabel(TProgressLabel::LabelWorking,
-                    MsgFormat(MSG_ID_WORKING, qint64(v.DoneCount) + v.FailedCount + 1,
-                              qint64(v.TotalCount), fileNamePart(v.ReportedInput)));
-    m_view.SetLabel(TProgressLabel::LabelOutput,
-                    MsgFormat(MSG_ID_OUTPUT, fileNamePart(v.ReportedOutput)));
+    m_front.Progress.SetLabel(TProgressLabel::LabelWorking,
+                              MsgFormat(MSG_ID_WORKING, qint64(v.DoneCount) + v.FailedCount + 1,
+                                        qint64(v.TotalCount), fileNamePart(v.ReportedInput)));
+    m_front.Progress.SetLabel(TProgressLabel::LabelOutput,
+                              MsgFormat(MSG_ID_OUTPUT, fileNamePart(v.ReportedOutput)));
 
-    if (!m_view.AnimationRunning()) {
-        m_view.StartAnimation();
-        m_view.SetLabel(TProgressLabel::LabelCovnerting, Msg(MSG_CONVERTING));
+    if (!m_front.Progress.AnimationRunning()) {
+        m_front.Progress.StartAnimation();
+        m_front.Progress.SetLabel(TProgressLabel::LabelCovnerting, Msg(MSG_CONVERTING));
     }
 
-    m_view.SetTrayHint(MsgFormat(MSG_TRAY_HINT, v.ReportedInput, qint64(v.FilePercent)));
+    m_front.Tray.SetTrayHint(MsgFormat(MSG_TRAY_HINT, v.ReportedInput, qint64(v.FilePercent)));
 }
 
 void TOutputParser::applyClipLimit()

@@ -22,7 +22,7 @@ bool IsErrorLine(const QString& line);
 bool IsEndOfHeaderLine(const QString& previousLine, const QString& line);
 
 // LabelBatchEstimated and LabelBatchRemaining from the bytes done so far.
-void ShowBatchEstimate(TProgressView& view, qint64 totalBytes, qint64 doneBytes,
+void ShowBatchEstimate(TProgressWindow& view, qint64 totalBytes, qint64 doneBytes,
                        double elapsedDays);
 
 // Reads the encoder's console text, chunk by chunk from either stream, into
@@ -33,7 +33,7 @@ public:
     // characters; beyond that it is taken as a line.
     static constexpr int MaxPendingLine = 64 * 1024;
 
-    TOutputParser(TGlobalVars& vars, TProgressView& view);
+    TOutputParser(TGlobalVars& vars, TBatchFront front);
 
     // One chunk; bytes after a zero byte are ignored. At the final drain
     // (processEnded) an unterminated last line is processed too. The runner
@@ -45,6 +45,8 @@ public:
     // looked up for the clip limit. Only the options: file names may hold
     // those texts too.
     QString Options;
+    // The queue row of the running file.
+    int Row = -1;
     // The clock in days, read once per chunk.
     std::function<double()> Now = NowDays;
 
@@ -54,7 +56,7 @@ private:
     void readPosition(const QString& line);
 
     TGlobalVars& m_vars;
-    TProgressView& m_view;
+    TBatchFront m_front;
     // The first bytes of a UTF-8 character that the last chunk cut off.
     QByteArray m_partialCharacter;
     double m_now = 0;

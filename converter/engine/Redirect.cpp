@@ -9,6 +9,7 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -199,14 +200,18 @@ void TRedirector::Execute()
     // Nothing is ever written to the child; end of file instead of a pipe
     // that never delivers keeps a child asking a question from hanging.
     process->setStandardInputFile(QProcess::nullDevice());
-    process->setChildProcessModifier(
-        [niceness = NicenessOf(m_initialPriority), defaultSignals = m_defaultErrorMode] {
-            // Its own session and group: no terminal, and Terminate reaches every
-            // process the child starts.
-            if (::setsid() < 0) ::setpgid(0, 0);
-            if (defaultSignals) restoreDefaultSignals();
-            if (niceness) applyNiceness(*niceness);
-        });
+    process->setChildProcessModifier([niceness = NicenessOf(m_initialPriority),
+                                      defaultSignals = m_defaultErrorMode, parent = ::getpid()] {
+        // Its own session and group: no terminal, and Terminate reaches every
+        // process the child starts.
+        if (::setsid() < 0) ::setpgid(0, 0);
+        // The child dies with its front: an orphaned encoder would finish
+        // its file later and could replace a newer one.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);
+        if (defaultSignals) restoreDefaultSignals();
+        if (niceness) applyNiceness(*niceness);
+    });
     connect(process, &QProcess::readyReadStandardOutput, this, &TRedirector::requestPump);
     connect(process, &QProcess::readyReadStandardError, this, &TRedirector::requestPump);
     connect(process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {

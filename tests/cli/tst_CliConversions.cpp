@@ -311,16 +311,17 @@ private Q_SLOTS:
         writeFile(m_inputs + "/damaged.avi", "RIFF\0\0\0\0AVI not really a video");
         const QString output = m_work.path() + "/damaged-" + format;
         const ProgramCopy::Result run = m_program.run(
-            {"--format", format, "--output", output, "--", DashName, "damaged.avi", DashName},
+            {"--format", format, "--output", output, "--", DashName, "damaged.avi", HostileName},
             m_inputs);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("Failed 2/3: " + m_inputs + "/damaged.avi"), qPrintable(run.err));
         QVERIFY2(run.err.contains("Error"), qPrintable(run.err));
-        const QString base = baseName(DashName);
+        const QString dash = baseName(DashName);
+        const QString hostile = baseName(HostileName);
         const QSet<QString> expected =
             format == "mp3"
-                ? QSet<QString>{base + ".mp3", base + "(1).mp3"}
-                : QSet<QString>{base + ".MP4", base + ".THM", base + "(1).MP4", base + "(1).THM"};
+                ? QSet<QString>{dash + ".mp3", hostile + ".mp3"}
+                : QSet<QString>{dash + ".MP4", dash + ".THM", hostile + ".MP4", hostile + ".THM"};
         QCOMPARE(entries(output), expected);
         verifyNothingStray();
     }

@@ -21,11 +21,21 @@ const QByteArray PhoneProfile =
     "[Item1]\nTitleE=Phone\nEXT=3gp\n"
     "Command1=cp <%InputFile%> <%OutputFile%>.3gp\n";
 
+// What every device item's script starts with: stop at the first failing
+// command and name it.
+const QString ScriptHeader =
+    "set -e\ntrap 'clipforge_status=$?; [ \"$clipforge_status\" -eq 0 ] || echo \"Error: command "
+    "$clipforge_step of the device profile item failed with exit status $clipforge_status\" "
+    ">&2' EXIT\n";
+
+const QString HostileName = "-it's \"$HOME\" `touch pwned`;$(touch pwned2)\n\u00e9.wav";
+
 }  // namespace
 
-// --print-command shows what a batch would run: the encoder call composed as
-// avcore -i "input" options "output" with the two rewrites, or the script of
-// a device item with every value quoted for the shell.
+// --print-display shows what a batch would run as the progress window shows
+// it: the encoder call composed as avcore -i "input" options "output" with the
+// two rewrites. --print-command shows the same call as a line a shell runs as
+// it is. Both show a device item's script with every value quoted.
 class tst_CliPrintCommand : public QObject {
     Q_OBJECT
 
@@ -53,7 +63,7 @@ private Q_SLOTS:
         writeFile(m_work.path() + "/out/taken.mp3", "already here");
     }
 
-    void printCommand_data()
+    void printDisplay_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("input");
@@ -90,35 +100,52 @@ private Q_SLOTS:
         QTest::newRow("extension compared with case")
             << QStringList{"--format", "mp3"} << "x.RMVB"
             << "%P/avcore.dll -i \"%I\" " + mp3 + " \"%O/x.mp3\"";
-        QTest::newRow("device item script")
-            << QStringList{"--format", "mp4"} << "it's $x.avi"
-            << "set -e\n'%P'/avcore.dll -i '%W/it'\\''s $x.avi' -y -f psp '%O/it'\\''s $x'.MP4\n"
-               "echo \"%O/\" '' done\n";
-        QTest::newRow("3GP device item") << QStringList{"--format", "3gp"} << "a.avi"
-                                         << "set -e\ncp '%I' '%O/a'.3gp\n";
+        addScriptRows();
     }
 
-    void printCommand()
+    void printDisplay() { printed("--print-display"); }
+
+    void printCommand_data()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, input);
-        QFETCH(QString, expected);
-        const QString inputPath = m_work.path() + "/" + input;
-        const ProgramCopy::Result result = m_program.run(
-            arguments + QStringList{"--output", "out", "--print-command", "--", input},
-            m_work.path());
-        QCOMPARE(result.err, QString());
-        QCOMPARE(result.exitCode, 0);
-        expected.replace("%P", m_program.path())
-            .replace("%I", inputPath)
-            .replace("%O", m_work.path() + "/out")
-            .replace("%W", m_work.path());
-        // Scripts end in a line break of their own.
-        QCOMPARE(result.out, expected.endsWith("\n") ? expected : expected + "\n");
-        // Nothing ran and nothing was left behind.
-        QCOMPARE(QDir(m_work.path() + "/out").entryList(QDir::Files), QStringList{"taken.mp3"});
-        QVERIFY(!QFile::exists(m_program.path() + "/~ConvertCore.bat"));
-        QVERIFY(!QFile::exists(m_program.path() + "/DirectShow.avs"));
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+
+        const QString mp3 = "-y -f mp3 -vn -acodec mp3 -ac 2 -ab 128 -ar 44100";
+        QTest::newRow("blank quoted") << QStringList{"--format", "mp3"} << "a b.wav"
+                                      << "%P/avcore.dll -i '%I' " + mp3 + " '%O/a b.mp3'";
+        QTest::newRow("plain names stay bare") << QStringList{"--format", "mp3"} << "a.wav"
+                                               << "%P/avcore.dll -i %I " + mp3 + " %O/a.mp3";
+        QTest::newRow("quote in a name")
+            << QStringList{"--format", "mp3"} << "it's.wav"
+            << "%P/avcore.dll -i '%W/it'\\''s.wav' " + mp3 + " '%O/it'\\''s.mp3'";
+        addScriptRows();
+    }
+
+    void printCommand() { printed("--print-command"); }
+
+    // Pasted into a shell, the printed line converts the file and does
+    // nothing else, whatever the name holds.
+    void pastedCommandRuns()
+    {
+        QTemporaryDir work;
+        const QString input = work.path() + "/" + HostileName;
+        QCOMPARE(QProcess::execute("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                              "sine=d=0.3", "-y", input}),
+                 0);
+        const ProgramCopy::Result printed = m_program.run(
+            {"--format", "wav", "--output", "out", "--print-command", "--", input}, work.path());
+        QCOMPARE(printed.exitCode, 0);
+        QDir().mkpath(work.path() + "/out");
+        QProcess shell;
+        shell.setWorkingDirectory(work.path());
+        shell.start("/bin/sh", {"-c", printed.out});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.exitCode(), 0);
+        QCOMPARE(QDir(work.path() + "/out").entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QString(HostileName)});
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{HostileName, "out"}));
     }
 
     void wrongChoices_data()
@@ -139,8 +166,17 @@ private Q_SLOTS:
             << QStringList{"--format", "mp4", "--item", "3", "a.wav"} << 1
             << "The device profile \"PSP Test\" has no item 3 (it has 1).\n";
         QTest::newRow("profile for a device format")
-            << QStringList{"--format", "3gp", "--profile", "x", "a.wav"} << 1
-            << "--profile does not apply to 3gp: use --device and --item.\n";
+            << QStringList{"--format", "3gp", "--profile", "x", "a.wav"} << 2
+            << "--profile does not apply to 3gp: use --device and --item.\nTry --help.\n";
+        QTest::newRow("device for a format without devices")
+            << QStringList{"--format", "mp3", "--device", "0", "a.wav"} << 2
+            << "--device and --item apply to mp4 and 3gp only.\nTry --help.\n";
+        QTest::newRow("item for a format without devices")
+            << QStringList{"--format", "wav", "--item", "1", "a.wav"} << 2
+            << "--device and --item apply to mp4 and 3gp only.\nTry --help.\n";
+        QTest::newRow("both printing options")
+            << QStringList{"--format", "wav", "--print-command", "--print-display", "a.wav"} << 2
+            << "--print-command and --print-display exclude each other.\nTry --help.\n";
         QTest::newRow("no files") << QStringList{"--format", "mp3"} << 2
                                   << "No files given.\nTry --help.\n";
     }
@@ -156,6 +192,39 @@ private Q_SLOTS:
     }
 
 private:
+    static void addScriptRows()
+    {
+        QTest::newRow("device item script")
+            << QStringList{"--format", "mp4"} << "it's $x.avi"
+            << ScriptHeader +
+                   "clipforge_step=1\n'%P'/avcore.dll -i '%W/it'\\''s $x.avi' -y -f psp "
+                   "'%O/it'\\''s $x'.MP4\nclipforge_step=2\necho \"%O/\" '' done\n";
+        QTest::newRow("3GP device item") << QStringList{"--format", "3gp"} << "a.avi"
+                                         << ScriptHeader + "clipforge_step=1\ncp '%I' '%O/a'.3gp\n";
+    }
+
+    void printed(const QString& option)
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        const QString inputPath = m_work.path() + "/" + input;
+        const ProgramCopy::Result result = m_program.run(
+            arguments + QStringList{"--output", "out", option, "--", input}, m_work.path());
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.exitCode, 0);
+        expected.replace("%P", m_program.path())
+            .replace("%I", inputPath)
+            .replace("%O", m_work.path() + "/out")
+            .replace("%W", m_work.path());
+        // Scripts end in a line break of their own.
+        QCOMPARE(result.out, expected.endsWith("\n") ? expected : expected + "\n");
+        // Nothing ran and nothing was written.
+        QCOMPARE(QDir(m_work.path() + "/out").entryList(QDir::Files), QStringList{"taken.mp3"});
+        QCOMPARE(QDir(m_program.path()).entryList({"~*", "DirectShow.avs"}, QDir::AllEntries),
+                 QStringList());
+    }
+
     ProgramCopy m_program;
     QTemporaryDir m_work;
 };

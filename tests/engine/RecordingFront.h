@@ -2,8 +2,6 @@
 
 #include "engine/ProgressView.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -11,48 +9,35 @@
 #include <functional>
 
 // A front that records what the engine shows and answers its questions as a
-// test tells it. The progress window's modal loop is a QEventLoop.
-class RecordingFront : public TBatchFront {
+// test tells it.
+class RecordingFront : public TFileList, public TMessages, public TProgressWindow, public TTray {
 public:
     struct Row {
         QString caption;
         QString fileSize;
         RowState state = rsQueued;
+        QStringList outputs;
     };
 
-    // TProgressView
-    bool ProgressOpen() const override { return progressOpen; }
-    void SetLabel(TProgressLabel label, const QString& text) override { labels[label] = text; }
-    void SetBar(TProgressBar bar, int percent) override { bars[bar] = percent; }
-    bool AnimationRunning() const override { return animationRunning; }
-    void StartAnimation() override { animationRunning = true; }
-    void SetTrayHint(const QString& text) override { trayHint = text; }
-    void SetRowState(const QString& caption, RowState state) override
-    {
-        for (Row& row : rows) {
-            if (row.caption == caption) {
-                row.state = state;
-                return;
-            }
-        }
-    }
-    void ShowErrorLine(const QString& line, bool firstOfFile) override
-    {
-        if (firstOfFile || errorBoxes.isEmpty()) errorBoxes.append(QStringList());
-        errorBoxes.last().append(line);
-        if (onErrorLine) onErrorLine(line);
-    }
+    TBatchFront Front() { return {*this, *this, *this, *this}; }
 
-    // TBatchFront
+    // TFileList
     int RowCount() const override { return int(rows.size()); }
     QString RowCaption(int row) const override { return rows.at(row).caption; }
     QString RowFileSize(int row) const override { return rows.at(row).fileSize; }
     void ResetRowStates() override
     {
         for (Row& row : rows)
-            row.state = rsQueued;
+            row = {row.caption, row.fileSize, rsQueued, {}};
+    }
+    void SetRowState(int row, RowState state, const QStringList& outputs) override
+    {
+        rows[row].state = state;
+        rows[row].outputs = outputs;
     }
     QString OutputFolderText() const override { return outputFolder; }
+
+    // TMessages
     void ShowMessage(const QString& text, const QString& caption, TMessageIcon icon) override
     {
         messages.append(caption + ": " + text);
@@ -64,31 +49,34 @@ public:
         return answer;
     }
     void ShowPlainMessage(const QString& text) override { plainMessages.append(text); }
+    void ShowErrorLine(const QString& line, bool firstOfFile) override
+    {
+        if (firstOfFile || errorBoxes.isEmpty()) errorBoxes.append(QStringList());
+        errorBoxes.last().append(line);
+        if (onErrorLine) onErrorLine(line);
+    }
+
+    // TProgressWindow
+    bool ProgressOpen() const override { return progressOpen; }
     void OpenProgress(const QString& caption, const QString& stopText) override
     {
         progressOpen = true;
-        finished = false;
-        modalResult = mrNone;
         progressCaption = caption;
         stopWhenDoneText = stopText;
         animationRunning = false;
         labels.clear();
         bars.clear();
-    }
-    int RunProgress() override
-    {
         if (onProgressShown) onProgressShown();
-        if (!finished) loop.exec();
-        return modalResult;
     }
+    void SetLabel(TProgressLabel label, const QString& text) override { labels[label] = text; }
+    void SetBar(TProgressBar bar, int percent) override { bars[bar] = percent; }
+    bool AnimationRunning() const override { return animationRunning; }
+    void StartAnimation() override { animationRunning = true; }
     void SetProgressCaption(const QString& caption) override { progressCaption = caption; }
-    void FinishProgress(int result) override
-    {
-        finished = true;
-        modalResult = result;
-        loop.quit();
-    }
-    void ReleaseProgress() override { progressOpen = false; }
+    void CloseProgress() override { progressOpen = false; }
+
+    // TTray
+    void SetTrayHint(const QString& text) override { trayHint = text; }
     void ShowTrayBalloon(const QString& title, const QString& text, TMessageIcon,
                          int seconds) override
     {
@@ -100,13 +88,6 @@ public:
         return countdownResult;
     }
 
-    // "Stop now" from the progress window: it closes with Cancel.
-    void StopNow()
-    {
-        modalResult = mrCancel;
-        loop.quit();
-    }
-
     QList<Row> rows;
     QString outputFolder;
     int answer = mrYes;
@@ -114,8 +95,6 @@ public:
 
     bool progressOpen = false;
     bool animationRunning = false;
-    bool finished = false;
-    int modalResult = mrNone;
     QString progressCaption;
     QString stopWhenDoneText;
     QMap<TProgressLabel, QString> labels;
@@ -130,7 +109,4 @@ public:
     int countdowns = 0;
     std::function<void()> onProgressShown;
     std::function<void(const QString&)> onErrorLine;
-
-private:
-    QEventLoop loop;
 };

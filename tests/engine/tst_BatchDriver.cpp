@@ -52,7 +52,14 @@ public:
                   "<%RandomNumber3%>.THM\"\n"
                   "[Item2]\nTitleE=Nothing to run\nEXT=MP4\n"
                   "[Item3]\nTitleE=Fails first\nEXT=MP4\nCommand1=false\n"
-                  "Command2=touch <%OutputPath%>never\n");
+                  "Command2=touch <%OutputPath%>never\n"
+                  "[Item4]\nTitleE=Writes nothing\nEXT=MP4\nCommand1=true\n"
+                  "[Item5]\nTitleE=Thumbnail hangs\nEXT=MP4\n"
+                  "Command1=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputFile%>.MP4\n"
+                  "Command2=sleep 60\n"
+                  "[Item6]\nTitleE=Fixed thumbnail\nEXT=MP4\n"
+                  "Command1=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputFile%>.MP4\n"
+                  "Command2=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputPath%>taken.THM\n");
         catalogue.Load(GlobalVars);
         front.outputFolder = work.path() + "/out";
         QDir().mkpath(front.outputFolder);
@@ -77,7 +84,7 @@ public:
     {
         const QString path = work.path() + "/in/" + name;
         writeFile(path, mode);
-        front.rows.append({path, QString::number(QFileInfo(path).size())});
+        front.rows.append({path, QString::number(QFileInfo(path).size()), rsQueued, {}});
         return path;
     }
 
@@ -111,22 +118,21 @@ public:
         return QDir(front.outputFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
+    // A batch's scripts and a device item's staging folder.
     bool temporaryFilesLeft() const
     {
-        return QFile::exists(programDir() + "~ConvertCore.bat") ||
-               QFile::exists(programDir() + "DirectShow.avs");
+        const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        return !QDir(programDir()).entryList({"~ConvertCore*", "DirectShow.avs"}, all).isEmpty() ||
+               !QDir(front.outputFolder).entryList({".~clipforge*"}, all).isEmpty();
     }
 
-    void run()
-    {
-        TBatchDriver driver(front, catalogue);
-        driver.StartBatch();
-    }
+    void run() { driver.StartBatch(); }
 
     QTemporaryDir program;
     QTemporaryDir work;
     RecordingFront front;
     TProfileCatalogue catalogue;
+    TBatchDriver driver{GlobalVars, front.Front(), catalogue};
 };
 
 const QString TransferHint =
@@ -312,7 +318,9 @@ private Q_SLOTS:
         }
         QVERIFY(!f.temporaryFilesLeft());
         QVERIFY(!f.front.progressOpen);
-        QCOMPARE(f.front.plainMessages, QStringList{TransferHint});
+        // Nothing to transfer when nothing converted.
+        QCOMPARE(f.front.plainMessages,
+                 failed == states.size() ? QStringList() : QStringList{TransferHint});
         QCOMPARE(f.front.trayHint, Msg(MSG_TRAY_ENCODING_DONE));
         const bool clean = failed == 0;
         QCOMPARE(f.front.balloons.size(), clean ? 1 : 0);
@@ -356,8 +364,12 @@ private Q_SLOTS:
         const QList<EncoderCall> calls = f.calls();
         QCOMPARE(calls.size(), 2);
         const QString encoder = f.programDir() + "avcore.dll";
-        QCOMPARE(calls.at(0).arguments.mid(0, 3),
-                 (QStringList{encoder, "-i", f.programDir() + "DirectShow.avs"}));
+        QCOMPARE(calls.at(0).arguments.mid(0, 2), (QStringList{encoder, "-i"}));
+        // The batch's own DirectShow script, in its private folder.
+        const QString script = calls.at(0).arguments.at(2);
+        QVERIFY2(script.startsWith(f.programDir() + "~ConvertCore.") &&
+                     script.endsWith("/DirectShow.avs"),
+                 qPrintable(script));
         QCOMPARE(calls.at(0).arguments.last(), f.outDir() + "x.mp3");
         QCOMPARE(calls.at(1).arguments.mid(0, 3), (QStringList{encoder, "-i", direct}));
         // The script named the real input; it is gone once the file is done.
@@ -376,10 +388,21 @@ private Q_SLOTS:
         QCOMPARE(f.states(), QList<int>{rsConverted});
         const QList<EncoderCall> calls = f.calls();
         QCOMPARE(calls.size(), 2);
-        const QString base = f.outDir() + "-a \"b\" 'c' $HOME `touch pwned`; d\n\u00e9";
-        QCOMPARE(calls.at(0).arguments,
-                 (QStringList{f.programDir() + "avcore.dll", "-i", hostile, base + ".MP4"}));
-        QVERIFY(calls.at(1).arguments.at(3).startsWith(f.outDir() + "side "));
+        const QString name = "-a \"b\" 'c' $HOME `touch pwned`; d\n\u00e9.MP4";
+        QCOMPARE(calls.at(0).arguments.mid(0, 3),
+                 (QStringList{f.programDir() + "avcore.dll", "-i", hostile}));
+        // The item writes into its private folder; its files reach the
+        // output folder together, under the names it gave them.
+        const QString written = calls.at(0).arguments.at(3);
+        QVERIFY2(written.startsWith(f.outDir() + ".~clipforge.") && written.endsWith("/" + name),
+                 qPrintable(written));
+        const QStringList outputs = f.front.rows.first().outputs;
+        QCOMPARE(outputs.size(), 2);
+        QCOMPARE(outputs.first(), f.outDir() + name);
+        QVERIFY(outputs.last().startsWith(f.outDir() + "side "));
+        QVERIFY(outputs.last().endsWith(".THM"));
+        for (const QString& output : outputs)
+            QVERIFY(readFile(output).startsWith("converted:"));
         QCOMPARE(f.outputs().size(), 2);
         QVERIFY(!QFile::exists(f.programDir() + "pwned"));
         QVERIFY(!QFile::exists(f.outDir() + "pwned"));
@@ -392,25 +415,60 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::newRow("no commands")
             << 1 << "Error: The device profile item \"Nothing to run\" has no commands";
-        QTest::newRow("a command fails") << 2 << "";
+        QTest::newRow("a command fails")
+            << 2 << "Error: command 1 of the device profile item failed with exit status 1";
+        QTest::newRow("writes nothing") << 3 << "Error: The device profile item wrote no .MP4 file";
+        // Nothing is replaced, and the item's other output goes too.
+        QTest::newRow("an output's name is taken")
+            << 5 << "Error: %1taken.THM already exists; the file's outputs were not moved there";
     }
 
-    // The file fails, nothing after the failing command runs, the batch goes on.
+    // The file fails with one line saying why, nothing after a failing
+    // command runs, none of its outputs stay, and the batch goes on.
     void deviceItemFailures()
     {
         QFETCH(int, item);
         QFETCH(QString, error);
         Fixture f;
         f.useFormat(ofMP4, item);
+        writeFile(f.outDir() + "taken.THM", "mine");
         f.addInput("a.avi");
         f.addInput("b.avi");
         f.run();
         QCOMPARE(f.states(), (QList<int>{rsFailed, rsFailed}));
-        QCOMPARE(f.front.errorBoxes.size(), error.isEmpty() ? 0 : 2);
-        if (!error.isEmpty()) QCOMPARE(f.front.errorBoxes.first(), QStringList{error});
-        QVERIFY(!QFile::exists(f.outDir() + "never"));
-        QCOMPARE(f.front.plainMessages, QStringList{TransferHint});
+        QCOMPARE(f.front.errorBoxes.size(), 2);
+        QCOMPARE(f.front.errorBoxes.first(), QStringList{QString(error).replace("%1", f.outDir())});
+        QCOMPARE(f.outputs(), QStringList{"taken.THM"});
+        QCOMPARE(readFile(f.outDir() + "taken.THM"), "mine");
+        QVERIFY(f.front.plainMessages.isEmpty());
         QVERIFY(!f.temporaryFilesLeft());
+    }
+
+    // Stopped in its second command, an item leaves neither its first output
+    // nor anything else.
+    void stopInDeviceItemLeavesNothing()
+    {
+        Fixture f;
+        f.useFormat(ofMP4, 4);
+        f.addInput("a.avi");
+        QTimer poll;
+        f.front.onProgressShown = [&] {
+            QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+                const QStringList staged =
+                    QDir(f.outDir())
+                        .entryList({".~clipforge*"},
+                                   QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+                if (!staged.isEmpty() && QFile::exists(f.outDir() + staged.first() + "/a.MP4"))
+                    f.driver.StopNow();
+            });
+            poll.start(20);
+        };
+        QTimer::singleShot(30000, &poll, [&] { f.driver.StopNow(); });
+        f.run();
+        QCOMPARE(f.calls().size(), 1);
+        QVERIFY(f.outputs().isEmpty());
+        QVERIFY(!f.temporaryFilesLeft());
+        QVERIFY(!f.driver.Runner().Active());
     }
 
     void stopNow()
@@ -423,11 +481,11 @@ private Q_SLOTS:
         QTimer poll;
         f.front.onProgressShown = [&] {
             QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-                if (GlobalVars.PositionMs == 1500) f.front.StopNow();
+                if (GlobalVars.PositionMs == 1500) f.driver.StopNow();
             });
             poll.start(20);
         };
-        QTimer::singleShot(30000, &poll, [&] { f.front.StopNow(); });
+        QTimer::singleShot(30000, &poll, [&] { f.driver.StopNow(); });
         f.run();
 
         QCOMPARE(GlobalVars.PositionMs, 1500);
@@ -439,7 +497,7 @@ private Q_SLOTS:
         QVERIFY(!f.temporaryFilesLeft());
         QVERIFY(f.front.balloons.isEmpty());
         QCOMPARE(f.front.countdowns, 0);
-        QCOMPARE(f.front.plainMessages, QStringList{TransferHint});
+        QVERIFY(f.front.plainMessages.isEmpty());
 
         // The runner is idle again: a new batch works.
         f.front.rows.removeFirst();
@@ -463,7 +521,7 @@ private Q_SLOTS:
         GlobalVars.ShutdownWindowsWhenDone = true;
         for (int i = 0; i < 3; ++i)
             f.addInput(QString("f%1.wav").arg(i));
-        TBatchDriver driver(f.front, f.catalogue);
+        TBatchDriver& driver = f.driver;
         QTimer poll;
         f.front.onProgressShown = [&] {
             QObject::connect(&poll, &QTimer::timeout, &poll, [&] {

@@ -30,12 +30,14 @@ public:
 struct Harness {
     TGlobalVars vars;
     CountingFront front;
-    TOutputParser parser{vars, front};
+    TOutputParser parser{vars, front.Front()};
     double now = 46000.25;
 
     Harness()
     {
         front.progressOpen = true;
+        front.rows = {{QStringLiteral("/v/a.avi"), {}, rsQueued, {}}};
+        parser.Row = 0;
         parser.Now = [this] { return now; };
         vars.FileStartTime = now;
         vars.BatchStartTime = now;
@@ -158,7 +160,9 @@ private Q_SLOTS:
 
         Harness h;
         h.vars.InputFile = inputFile;
-        h.front.rows = {{QStringLiteral("/other.avi"), {}, rsQueued}, {inputFile, {}, rsQueued}};
+        h.front.rows = {{QStringLiteral("/other.avi"), {}, rsQueued, {}},
+                        {inputFile, {}, rsQueued, {}}};
+        h.parser.Row = 1;
         h.feedInChunks(fixture(file), chunkSize);
         h.finalDrain();
 
@@ -461,7 +465,7 @@ private Q_SLOTS:
         Harness h;
         h.front.progressOpen = false;
         h.vars.InputFile = QStringLiteral("/v/a.avi");
-        h.front.rows = {{h.vars.InputFile, {}, rsQueued}};
+        h.front.rows = {{h.vars.InputFile, {}, rsQueued, {}}};
         h.feed("  Duration: 00:10:00.00, start: 0\r\nError x\r\n");
         QCOMPARE(h.vars.DurationMs, 0);
         QVERIFY(!h.vars.FileFailed);
