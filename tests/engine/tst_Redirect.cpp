@@ -20,7 +20,8 @@
 
 namespace {
 
-const QString Chatter = QStringLiteral(CHATTER_PATH);
+// The unprivileged run of this program is given a copy it can reach.
+const QString Chatter = qEnvironmentVariable("REDIRECT_CHATTER", QStringLiteral(CHATTER_PATH));
 constexpr int WaitMs = 10000;
 
 QByteArray pattern(int count)
@@ -468,20 +469,45 @@ private Q_SLOTS:
         if (::geteuid() != 0) QSKIP("runs unprivileged already; niceness covers it");
         const QString setpriv = QStandardPaths::findExecutable("setpriv");
         if (setpriv.isEmpty()) QSKIP("setpriv is not installed");
+        const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                   "--inh-caps=-all"};
+
+        // The build folder may lie in a home other users cannot enter, so the
+        // run gets copies of both programs in a folder anyone may enter.
+        QTemporaryDir shared;
+        QVERIFY(shared.isValid());
+        QVERIFY(QFile::setPermissions(shared.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ReadGroup |
+                                                         QFile::ExeGroup | QFile::ReadOther |
+                                                         QFile::ExeOther));
+        const QString program = shared.filePath("tst_Redirect");
+        const QString chatter = shared.filePath("redirect_chatter");
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QVERIFY(QFile::copy(Chatter, chatter));
+        QProcess probe;
+        probe.setProcessChannelMode(QProcess::MergedChannels);
+        probe.start(setpriv, asNobody + QStringList{"test", "-x", program, "-a", "-x", chatter});
+        QVERIFY(probe.waitForFinished(WaitMs));
+        if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            QSKIP(qPrintable("an unprivileged user cannot run programs from " + shared.path() +
+                             " (TMPDIR should name a folder anyone may enter) " +
+                             QString::fromLocal8Bit(probe.readAll())));
+
         QProcess test;
         test.setProcessChannelMode(QProcess::MergedChannels);
+        test.setWorkingDirectory(shared.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("REDIRECT_CHATTER", chatter);
+        test.setProcessEnvironment(environment);
         // Where the limit may be raised, lowering is allowed down to -2, so
         // "high" and "realtime" stop there; elsewhere it is not allowed at all.
         test.setChildProcessModifier([] {
             const rlimit limit{22, 22};
             ::setrlimit(RLIMIT_NICE, &limit);
         });
-        test.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all",
-                             QCoreApplication::applicationFilePath(), "niceness"});
+        test.start(setpriv, asNobody + QStringList{program, "niceness"});
         QVERIFY(test.waitForFinished(WaitMs));
         const QByteArray output = test.readAll();
-        if (test.exitCode() == 126 || test.exitCode() == 127)
-            QSKIP("this test program cannot be run by an unprivileged user here");
         QVERIFY2(test.exitStatus() == QProcess::NormalExit && test.exitCode() == 0,
                  output.constData());
     }
