@@ -14,9 +14,9 @@
 // find the group a codec index edits in them. A table is indexed by the
 // record's codec field; an index past its end stands for no codec.
 
-// Frame rates and sample rates by stored index; an index past the end adds
-// nothing.
-using RateTable = std::span<const QStringView>;
+// Option values (frame rates, aspects, sample rates) by stored index; an index
+// past the end adds nothing.
+using ValueTable = std::span<const QStringView>;
 inline constexpr std::array<QStringView, 13> FrameRates = {
     u"10", u"12",    u"14.985", u"15", u"19.98", u"23.976", u"24",
     u"25", u"29.97", u"30",     u"50", u"59.94", u"60"};
@@ -34,9 +34,9 @@ inline constexpr std::array<QStringView, 3> FlashSampleRates = {u"11025", u"2205
 // How a codec shapes the video block.
 struct VideoStyle {
     QStringView autoFrameRate = u"25";
-    RateTable frameRates = FrameRates;
+    ValueTable frameRates = FrameRates;
     bool hasAspect = true;
-    RateTable aspects = Aspects;
+    ValueTable aspects = Aspects;
     QStringView autoAspect{};  // the option value for aspect index 0, if any
     bool rateBeforeSize = false;
 };
@@ -52,8 +52,8 @@ enum class AudioBlock : quint8 {
 
 struct AudioStyle {
     AudioBlock block = AudioBlock::Plain;
-    RateTable sampleRates = ShortSampleRates;  // Plain and PCM
-    QStringView autoSampleRate{};              // Amr and Handheld
+    ValueTable sampleRates = ShortSampleRates;  // Plain and PCM
+    QStringView autoSampleRate{};               // Amr and Handheld
 };
 
 template <class Record>

@@ -26,7 +26,7 @@ public:
     }
     void option(QStringView name, qint32 value) { option(name, QString::number(value)); }
     // An option whose value comes from a table row; no row, no option.
-    void option(QStringView name, RateTable table, quint8 index)
+    void option(QStringView name, ValueTable table, quint8 index)
     {
         if (index < table.size() && !table[index].isEmpty()) option(name, table[index]);
     }
