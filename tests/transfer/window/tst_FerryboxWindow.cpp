@@ -4,9 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -15,69 +13,12 @@
 #include "CustomListBox.h"
 #include "DeviceDetection.h"
 #include "FerryboxDlg.h"
+#include "FerryboxFixture.h"
 #include "ListDragPayload.h"
 #include "TestFiles.h"
-#include "TestImages.h"
 #include "VideoRowDelegate.h"
 
 namespace {
-
-// A system tree with the console's USB device (partition 8:17), a mount table
-// and the folder the console is mounted on.
-class Fixture {
-public:
-    Fixture()
-    {
-        const QString device = root() + "/devices/pci0000:00/usb1/1-2";
-        writeFile(device + "/idVendor", "054c\n");
-        writeFile(device + "/idProduct", "01c8\n");
-        const QString disk = device + "/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb";
-        writeFile(disk + "/dev", "8:16\n");
-        writeFile(disk + "/sdb1/dev", "8:17\n");
-        QDir().mkpath(root() + "/bus/usb/devices");
-        QFile::link(device, root() + "/bus/usb/devices/1-2");
-        QDir().mkpath(consoleFolder());
-        QDir().mkpath(pcFolder());
-        setConsoleMounted(false);
-    }
-
-    QString root() const { return m_dir.path(); }
-    QString usbDevices() const { return root() + "/bus/usb/devices"; }
-    QString mountInfo() const { return root() + "/mountinfo"; }
-    QString mountPoint() const { return root() + "/PSP"; }
-    QString consoleFolder() const { return mountPoint() + "/MP_ROOT/100MNV01"; }
-    QString pcFolder() const { return root() + "/Videos"; }
-
-    void setConsoleMounted(bool mounted)
-    {
-        QByteArray table = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
-        if (mounted)
-            table += "40 22 8:17 / " + QFile::encodeName(mountPoint()) +
-                     " rw,nosuid - vfat /dev/sdb1 rw\n";
-        writeFile(mountInfo(), table);
-    }
-
-    // A video of the computer folder: NAME.MP4 with a thumbnail unless told.
-    void addPcVideo(const QString& name, bool withThumbnail = true)
-    {
-        writeFile(pcFolder() + "/" + name + ".MP4", "mp4 of " + name.toUtf8());
-        if (withThumbnail) writeFile(pcFolder() + "/" + name + ".THM", jpegOf(Qt::red));
-    }
-
-    void addConsoleVideo(const QString& name)
-    {
-        writeFile(consoleFolder() + "/" + name + ".MP4", QByteArray(2048, 'v'));
-        writeFile(consoleFolder() + "/" + name + ".THM", jpegOf(Qt::blue));
-    }
-
-    QStringList consoleFiles() const
-    {
-        return QDir(consoleFolder()).entryList(QDir::Files, QDir::Name);
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 // Records the message boxes and answers questions with a fixed reply.
 class RecordingPrompts : public StorePrompts {
@@ -101,13 +42,6 @@ QStringList rowNames(const CCustomListBox* list)
         names << list->entry(row).mp4Name;
     names.sort();
     return names;
-}
-
-int rowOf(const CCustomListBox* list, const QString& mp4Name)
-{
-    for (int row = 0; row < list->count(); ++row)
-        if (list->entry(row).mp4Name == mp4Name) return row;
-    return -1;
 }
 
 // Drops the payload on a list as the window system delivers a drop; true when
@@ -155,7 +89,6 @@ private Q_SLOTS:
     void aboutBox();
     void rowDrawing_data();
     void rowDrawing();
-    void screenshot();
 };
 
 void TestFerryboxWindow::consoleComesAndGoes()
@@ -621,46 +554,6 @@ void TestFerryboxWindow::rowDrawing()
         for (int y = 2; y < 40 && !grey; ++y)
             grey = at(x, y).red() < 160;
     QVERIFY(grey);
-}
-
-// With FERRYBOX_SCREENSHOT naming a PNG file, shows the window with a console
-// and a computer folder of videos made by ffmpeg, and saves a picture of it.
-void TestFerryboxWindow::screenshot()
-{
-    const QString target = qEnvironmentVariable("FERRYBOX_SCREENSHOT");
-    if (target.isEmpty()) QSKIP("FERRYBOX_SCREENSHOT is not set");
-    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
-    if (ffmpeg.isEmpty()) QSKIP("ffmpeg is not installed");
-
-    Fixture fx;
-    const auto makeVideo = [&](const QString& base, const QString& source, int seconds) {
-        QProcess p;
-        p.start(ffmpeg, {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                         source + "=size=480x272:rate=30", "-t", QString::number(seconds), "-c:v",
-                         "mpeg4", "-q:v", "4", "-f", "mp4", base + ".MP4"});
-        QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
-        p.start(ffmpeg, {"-nostdin", "-v", "error", "-y", "-i", base + ".MP4", "-frames:v", "1",
-                         "-s", "160x120", "-f", "image2", "-c:v", "mjpeg", base + ".THM"});
-        QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
-    };
-    makeVideo(fx.pcFolder() + "/Harbour at dusk", "testsrc", 3);
-    makeVideo(fx.pcFolder() + "/Birthday", "mandelbrot", 2);
-    makeVideo(fx.pcFolder() + "/Trailer", "smptebars", 4);
-    makeVideo(fx.pcFolder() + "/Ferry crossing", "rgbtestsrc", 2);
-    makeVideo(fx.consoleFolder() + "/M4V50001", "life", 2);
-    makeVideo(fx.consoleFolder() + "/M4V50002", "testsrc2", 3);
-    fx.setConsoleMounted(true);
-
-    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
-    RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    dlg.setPcFolder(fx.pcFolder());
-    dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), "Birthday.MP4"), true);
-    dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), "Trailer.MP4"), true);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QTest::qWait(200);
-    QVERIFY(dlg.grab().save(target, "PNG"));
 }
 
 QTEST_MAIN(TestFerryboxWindow)
