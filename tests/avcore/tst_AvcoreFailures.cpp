@@ -1,5 +1,4 @@
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -13,6 +12,7 @@
 #include <QTest>
 
 #include "AvcoreHarness.h"
+#include "FullDisk.h"
 
 // What the converter sees when things go wrong, hostile file names, the
 // console lines it parses, and where avcore finds ffmpeg.
@@ -278,10 +278,7 @@ private Q_SLOTS:
         write(output, "earlier file");
         const harness::Run run = harness::runAvcore(
             QStringList{"-i", m_clip} + options.split(QLatin1Char(0x20)) + QStringList{output},
-            QProcessEnvironment::systemEnvironment(), [] {
-                const rlimit limit{2048, 2048};
-                setrlimit(RLIMIT_FSIZE, &limit);
-            });
+            QProcessEnvironment::systemEnvironment(), [] { FullDisk::inChild(2048); });
         QVERIFY(run.exitCode > 0);
         QVERIFY2(run.errorLines().size() == 1, run.console.constData());
         QVERIFY2(run.errorLines().first().contains("File too large"),

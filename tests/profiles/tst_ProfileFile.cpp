@@ -10,8 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
-#include <csignal>
+#include "FullDisk.h"
 
 class TestProfileFile : public QObject {
     Q_OBJECT
@@ -497,19 +496,13 @@ private Q_SLOTS:
     {
         ResetProfileSettings(ofAVI);
         AVISettings.VideoCodec = 6;
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit oldLimit{};
-        getrlimit(RLIMIT_FSIZE, &oldLimit);
-        rlimit small = oldLimit;
-        small.rlim_cur = 1500;
-        setrlimit(RLIMIT_FSIZE, &small);
         QString error;
         try {
+            const FullDisk full(1500);
             SaveProfileSettings(ofAVI, path());
         } catch (const IniWriteError& e) {
             error = e.text();
         }
-        setrlimit(RLIMIT_FSIZE, &oldLimit);
 
         QCOMPARE(error, "Unable to write to " + path());
         const QStringList keys = keysOf(path());
