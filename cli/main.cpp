@@ -182,8 +182,10 @@ int main(int argc, char* argv[])
     } catch (const IniWriteError& error) {
         return failWith(error.text());
     }
-    const QString languageError = ApplyLanguage(GlobalVars, ProgramFolder());
+    QString languageNotice;
+    const QString languageError = ApplyLanguage(GlobalVars, ProgramFolder(), &languageNotice);
     if (!languageError.isEmpty()) return failWith(languageError);
+    if (!languageNotice.isEmpty()) printLine(stderr, languageNotice);
     // A script never deletes its sources or powers the machine off.
     GlobalVars.DeleteFileAfterProcessing = false;
     GlobalVars.ShutdownWindowsWhenDone = false;

@@ -18,8 +18,7 @@ bool LoadStartupSettings(TGlobalVars& vars, const QString& programFolder,
 
 QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder, QString* notice)
 {
-    QString languageFile = vars.LanguageFile;
-    const QString path = LanguageFilePath(programFolder, languageFile);
+    const QString path = LanguageFilePath(programFolder, vars.LanguageFile);
     QString fallbackNotice;
     if (!LoadLanguage(path)) {
         fallbackNotice =
@@ -27,11 +26,13 @@ QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder, QString* 
                 .arg(path);
         // Texts of the language used before must not linger.
         ResetMessageTable();
-        languageFile = BuildConstants::DefaultLanguageFile;
-        LoadLanguage(LanguageFilePath(programFolder, languageFile));
+        // The state names the language in use: its profiles are the English
+        // ones, and once saved the fallback is not announced again.
+        vars.LanguageFile = BuildConstants::DefaultLanguageFile;
+        LoadLanguage(LanguageFilePath(programFolder, vars.LanguageFile));
     }
     if (notice) *notice = fallbackNotice;
-    const QString typeFile = TypeFilePath(LanguageFolder(programFolder), languageFile);
+    const QString typeFile = TypeFilePath(LanguageFolder(programFolder), vars.LanguageFile);
     if (!QFileInfo(typeFile).isFile()) return MsgFormat(MSG_NO_DAT_FILE, typeFile);
     LoadInputTypes(vars, typeFile);
     return {};

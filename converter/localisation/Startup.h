@@ -18,6 +18,6 @@ bool LoadStartupSettings(TGlobalVars& vars, const QString& programFolder,
 // (the program cannot go on without it), or "" when all is well.
 // A language file that is missing or cannot be read gives way to the built-in
 // English texts and English type file, and *notice (when given) names it, for
-// the caller to show once; otherwise *notice is emptied. The setting itself is
-// kept, so the language comes back with its file.
+// the caller to show once; otherwise *notice is emptied. The state's
+// LanguageFile then names English, the language in use.
 QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder, QString* notice = nullptr);

@@ -7,9 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// A private copy of the built program folder. Batches in one program folder
-// share its temporary files, so tests that run at the same time each need
-// their own.
+// A private copy of the built program folder, so that a test may change its
+// data and settings without touching the build's.
 class ProgramCopy {
 public:
     // Copies the executables and the data folders; those in `without` stay

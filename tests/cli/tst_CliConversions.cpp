@@ -1,3 +1,4 @@
+#include "MediaTools.h"
 #include "ProgramCopy.h"
 #include "TestFiles.h"
 #include "profiles/DeviceProfiles.h"
@@ -26,55 +27,6 @@ const QStringList HostileCreations = {"tickfile", "semifile"};
 const QString DashName = "-dash start.mp4";
 // Its extension sends it through DirectShow.avs.
 const QString ScriptRouteName = "clip.rmvb";
-
-int runTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return -1;
-    }
-    if (out) *out = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-bool makeClip(const QString& path, const QString& size, const QStringList& codecs)
-{
-    return runTool(
-               "ffmpeg",
-               QStringList{"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                           "testsrc=size=" + size + ":rate=25:duration=0.6", "-f", "lavfi", "-i",
-                           "sine=frequency=440:sample_rate=44100:duration=0.6", "-ac", "2"} +
-                   codecs + QStringList{"file:" + path}) == 0;
-}
-
-struct Probe {
-    bool ok = false;
-    QJsonObject format;
-    QList<QJsonObject> video;
-    QList<QJsonObject> audio;
-};
-
-Probe probe(const QString& path)
-{
-    QByteArray json;
-    Probe result;
-    if (runTool("ffprobe",
-                {"-v", "error", "-show_format", "-show_streams", "-of", "json", "file:" + path},
-                &json) != 0)
-        return result;
-    const QJsonObject root = QJsonDocument::fromJson(json).object();
-    result.format = root.value("format").toObject();
-    for (const QJsonValue& value : root.value("streams").toArray()) {
-        const QJsonObject stream = value.toObject();
-        if (stream.value("codec_type") == "video") result.video << stream;
-        if (stream.value("codec_type") == "audio") result.audio << stream;
-    }
-    result.ok = !result.format.isEmpty();
-    return result;
-}
 
 QString baseName(const QString& fileName) { return fileName.left(fileName.lastIndexOf('.')); }
 
