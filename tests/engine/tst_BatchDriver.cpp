@@ -505,6 +505,20 @@ private Q_SLOTS:
         QCOMPARE(f.states(), QList<int>{rsConverted});
     }
 
+    // Convert offered again while a batch runs is refused, and the batch
+    // goes on undisturbed.
+    void noSecondBatchWhileOneRuns()
+    {
+        Fixture f;
+        f.addInput("a.wav");
+        bool second = true;
+        f.front.onProgressShown = [&] { second = f.driver.StartBatch(); };
+        QVERIFY(f.driver.StartBatch());
+        QVERIFY(!second);
+        QCOMPARE(f.states(), QList<int>{rsConverted});
+        QCOMPARE(f.calls().size(), 1);
+    }
+
     void stopWhenDone_data()
     {
         QTest::addColumn<int>("stopDuringFile");
