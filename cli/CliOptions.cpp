@@ -8,15 +8,15 @@
 
 using namespace Qt::StringLiterals;
 
-QStringList CliFormatNames()
+namespace {
+
+QStringList cliFormatNames()
 {
     QStringList names;
     for (const TOutputFormat& f : OutputFormats())
         names += f.CliName.toString();
     return names;
 }
-
-namespace {
 
 void print(FILE* stream, const QString& text) { std::fputs(text.toUtf8().constData(), stream); }
 
@@ -42,7 +42,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
         "down, whatever the converter's settings say."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption format(
-        u"format"_s, u"Output format: "_s + CliFormatNames().join(u", "_s) + u'.', u"FMT"_s);
+        u"format"_s, u"Output format: "_s + cliFormatNames().join(u", "_s) + u'.', u"FMT"_s);
     const QCommandLineOption profile(
         u"profile"_s,
         u"The profile of that name (file name without extension) in the format's profile "

@@ -18,9 +18,6 @@ struct CliOptions {
     QStringList files;
 };
 
-// The --format names, by output-format index.
-QStringList CliFormatNames();
-
 // Parses the command line; nothing when it is wrong or asks for help, after
 // printing why (or the help) to the right stream. exitCode is what main
 // should return then.

@@ -55,7 +55,7 @@ int failWith(const QString& text)
 QString chooseProfile(TProfileCatalogue& catalogue, const CliOptions& options)
 {
     const int format = options.format;
-    const QString formatName = CliFormatNames().at(format);
+    const QString formatName = OutputFormatOf(format)->CliName.toString();
     if (OutputFormatOf(format)->DeviceScript) {
         const int kind = format == ofMP4 ? dmMP4 : dm3GP;
         const QList<TDeviceMenuEntry>& menu = kind == dmMP4 ? catalogue.Mp4Menu : catalogue.TgpMenu;

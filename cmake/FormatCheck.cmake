@@ -8,7 +8,8 @@ if(CLANG_FORMAT)
     ${CMAKE_SOURCE_DIR}/cli/*.cpp ${CMAKE_SOURCE_DIR}/cli/*.h
     ${CMAKE_SOURCE_DIR}/avcore/*.cpp ${CMAKE_SOURCE_DIR}/avcore/*.h
     ${CMAKE_SOURCE_DIR}/transfer/*.cpp ${CMAKE_SOURCE_DIR}/transfer/*.h
-    ${CMAKE_SOURCE_DIR}/bench/*.cpp ${CMAKE_SOURCE_DIR}/bench/*.h)
+    ${CMAKE_SOURCE_DIR}/bench/*.cpp ${CMAKE_SOURCE_DIR}/bench/*.h
+    ${CMAKE_SOURCE_DIR}/data/*.cpp ${CMAKE_SOURCE_DIR}/data/*.h)
   add_custom_target(format-check
     COMMAND ${CLANG_FORMAT} --dry-run --Werror ${CLIPFORGE_FORMAT_SOURCES}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}

@@ -309,10 +309,3 @@ QString BuildEncoderArguments(int format, const QString& profilePath)
     LoadProfileSettings(format, profilePath, local.get());
     return table->arguments(local.get());
 }
-
-QString BuildEncoderArguments(const QString& profilePath)
-{
-    const int format = GlobalVars.OutputFormat;
-    LoadProfileSettings(format, profilePath);
-    return EncoderArgumentsFromRecord(format);
-}

@@ -10,10 +10,6 @@
 // ends in one blank; a format outside 0..15 gives empty text.
 QString BuildEncoderArguments(int format, const QString& profilePath);
 
-// As above for GlobalVars.OutputFormat, but the file is read into the format's
-// own record, which stays loaded.
-QString BuildEncoderArguments(const QString& profilePath);
-
 // The options of a format composed from its record as it stands.
 QString EncoderArgumentsFromRecord(int format);
 

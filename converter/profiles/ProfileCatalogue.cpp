@@ -11,9 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -49,25 +47,13 @@ bool renameNoReplace(const QString& from, const QString& to)
         if (entry.compare(newName, Qt::CaseInsensitive) == 0 && entry != fileNameOf(from))
             return false;
 
+    if (RenameNoReplace(from, to)) return true;
+    // On a file system that ignores case a case-only rename meets the file
+    // itself; renaming it onto itself replaces nothing.
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
-        return true;
-    if (errno == EEXIST) {
-        // On a file system that ignores case a case-only rename meets the
-        // file itself; renaming it onto itself replaces nothing.
-        return sameFile(source, target) && ::rename(source.constData(), target.constData()) == 0;
-    }
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // File systems without the no-replace flag: a new link fails on any
-    // existing name.
-    if (::link(source.constData(), target.constData()) != 0) return false;
-    if (::unlink(source.constData()) != 0) {
-        ::unlink(target.constData());
-        return false;
-    }
-    return true;
+    return errno == EEXIST && sameFile(source, target) &&
+           ::rename(source.constData(), target.constData()) == 0;
 }
 
 }  // namespace

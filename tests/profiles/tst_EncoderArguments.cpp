@@ -1,5 +1,6 @@
 #include "base/globals.h"
 #include "profiles/EncoderArguments.h"
+#include "profiles/ProfileFile.h"
 #include "profiles/ProfileRecords.h"
 
 #include <QFile>
@@ -21,8 +22,7 @@ class TestEncoderArguments : public QObject {
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return "cannot write";
         file.write(("[General]\n" + values.join('\n') + '\n').toUtf8());
         file.close();
-        GlobalVars.OutputFormat = quint8(format);
-        return BuildEncoderArguments(path);
+        return BuildEncoderArguments(format, path);
     }
 
     static void addColumns()
@@ -407,8 +407,7 @@ private Q_SLOTS:
 
     void formatOutsideTheTable()
     {
-        GlobalVars.OutputFormat = 16;
-        QCOMPARE(BuildEncoderArguments(m_dir.filePath("none.ini")), QString());
+        QCOMPARE(BuildEncoderArguments(16, m_dir.filePath("none.ini")), QString());
         QCOMPARE(EncoderArgumentsFromRecord(-1), QString());
         QCOMPARE(EncoderArgumentsFromRecord(255), QString());
     }
@@ -417,7 +416,8 @@ private Q_SLOTS:
     {
         QCOMPARE(build(ofMP3, {"AudioBitRatePresetMp3=320"}),
                  "-y -f mp3 -vn -acodec mp3 -ac 2 -ab 320 -ar 44100 ");
-        QCOMPARE(BuildEncoderArguments(m_dir.filePath("missing.mpo")),
+        LoadProfileSettings(ofMP3, m_dir.filePath("profile.ini"));
+        QCOMPARE(BuildEncoderArguments(ofMP3, m_dir.filePath("missing.mpo")),
                  "-y -f mp3 -vn -acodec mp3 -ac 2 -ab 320 -ar 44100 ");
     }
 };

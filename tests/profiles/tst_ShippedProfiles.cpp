@@ -4,6 +4,7 @@
 #include "engine/EncoderCall.h"
 #include "profiles/EncoderArguments.h"
 #include "profiles/ProfileFields.h"
+#include "profiles/ProfileFile.h"
 #include "profiles/ProfileRecords.h"
 
 #include <QDir>
@@ -139,8 +140,9 @@ private Q_SLOTS:
         QCOMPARE(recordTexts(format), before);
         QCOMPARE(int(GlobalVars.OutputFormat), int(otherFormat));
 
-        GlobalVars.OutputFormat = quint8(format);
-        QCOMPARE(arguments, BuildEncoderArguments(profile));
+        // The same as loading the format's own record and composing from it.
+        LoadProfileSettings(format, profile);
+        QCOMPARE(arguments, EncoderArgumentsFromRecord(format));
         QVERIFY(recordTexts(format) != before);
     }
 
