@@ -90,8 +90,8 @@ int printInfo(const QStringList& files)
     int status = 0;
     for (const QString& file : files) {
         // The media library would wait forever on a FIFO.
-        if (QFileInfo(file).exists() && !QFileInfo(file).isFile()) {
-            printLine(stderr, file + u": not a regular file."_s);
+        if (const QString refusal = InputRefusal(file); !refusal.isEmpty()) {
+            printLine(stderr, file + u": "_s + refusal + u'.');
             status = 1;
             continue;
         }
@@ -130,8 +130,8 @@ QList<TerminalFront::Row> queueFiles(const QStringList& files, bool& refused)
     for (const QString& file : files) {
         const QFileInfo info(file);
         const QString path = info.absoluteFilePath();
-        if (info.exists() && !info.isFile()) {
-            printLine(stderr, file + u": not a regular file, not converted."_s);
+        if (const QString refusal = InputRefusal(file); !refusal.isEmpty()) {
+            printLine(stderr, file + u": "_s + refusal + u", not converted."_s);
             refused = true;
             continue;
         }

@@ -83,6 +83,12 @@ bool RenameNoReplace(const QString& from, const QString& to)
     return false;
 }
 
+QString InputRefusal(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile() ? QStringLiteral("not a regular file") : QString();
+}
+
 qint64 FileSizeOf(const QString& path)
 {
     const QFileInfo info(path);

@@ -30,6 +30,11 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
 // when the new name is taken or the rename fails.
 bool RenameNoReplace(const QString& from, const QString& to);
 
+// Why a file cannot be queued for conversion, or "" when it can. A FIFO or a
+// device would block the encoder forever, a folder is no media file; a file
+// that does not exist is left for the encoder to report.
+QString InputRefusal(const QString& path);
+
 qint64 FileSizeOf(const QString& path);
 
 // Deletes the file when it exists and is empty; true when it was deleted.

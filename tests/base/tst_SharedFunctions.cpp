@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestSharedFunctions : public QObject {
     Q_OBJECT
 
@@ -256,6 +258,33 @@ private Q_SLOTS:
         QVERIFY(DeleteIfEmpty(empty));
         QVERIFY(!QFile::exists(empty));
         QVERIFY(!DeleteIfEmpty(empty));
+    }
+
+    void inputRefusal_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("regular file") << "file" << false;
+        QTest::newRow("link to a regular file") << "link" << false;
+        QTest::newRow("missing, left to the encoder") << "missing" << false;
+        QTest::newRow("fifo") << "fifo" << true;
+        QTest::newRow("folder") << "folder" << true;
+        QTest::newRow("device") << "device" << true;
+    }
+
+    void inputRefusal()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, refused);
+        QTemporaryDir dir;
+        QString path = dir.filePath("in.avi");
+        if (kind == "file" || kind == "link") touch(dir.filePath("real.avi"), "data");
+        if (kind == "file") path = dir.filePath("real.avi");
+        if (kind == "link") QVERIFY(QFile::link(dir.filePath("real.avi"), path));
+        if (kind == "fifo") QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (kind == "folder") QVERIFY(QDir().mkdir(path));
+        if (kind == "device") path = "/dev/zero";
+        QCOMPARE(InputRefusal(path), refused ? QString("not a regular file") : QString());
     }
 
     void namesLookedUpWithoutCase()
