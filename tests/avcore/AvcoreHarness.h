@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MediaTools.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -47,58 +49,12 @@ inline Run runAvcore(const QStringList& args,
     return run;
 }
 
-inline int runTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, args);
-    if (!process.waitForFinished(120000)) return -1;
-    if (out) *out = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
 // A one-second 176x144 25 fps test picture with a stereo 44.1 kHz tone.
 inline bool makeClip(const QString& path, const QString& size = QStringLiteral("176x144"),
                      const QString& seconds = QStringLiteral("1"))
 {
-    return runTool(QStringLiteral("ffmpeg"),
-                   {"-nostdin",  "-v",
-                    "error",     "-y",
-                    "-f",        "lavfi",
-                    "-i",        "testsrc=size=" + size + ":rate=25:duration=" + seconds,
-                    "-f",        "lavfi",
-                    "-i",        "sine=frequency=440:sample_rate=44100:duration=" + seconds,
-                    "-ac",       "2",
-                    "-c:v",      "mpeg4",
-                    "-q:v",      "3",
-                    "-c:a",      "aac",
-                    "-shortest", "file:" + path}) == 0;
-}
-
-struct Probe {
-    QJsonObject format;
-    QJsonObject video;
-    QJsonObject audio;
-    bool ok = false;
-};
-
-inline Probe probe(const QString& path)
-{
-    QByteArray json;
-    Probe result;
-    if (runTool(QStringLiteral("ffprobe"),
-                {"-v", "error", "-show_format", "-show_streams", "-of", "json", "file:" + path},
-                &json) != 0)
-        return result;
-    const QJsonObject root = QJsonDocument::fromJson(json).object();
-    result.format = root.value("format").toObject();
-    for (const QJsonValue& stream : root.value("streams").toArray()) {
-        const QJsonObject s = stream.toObject();
-        if (s.value("codec_type") == "video" && result.video.isEmpty()) result.video = s;
-        if (s.value("codec_type") == "audio" && result.audio.isEmpty()) result.audio = s;
-    }
-    result.ok = true;
-    return result;
+    return ::makeClip(path, size, {"-c:v", "mpeg4", "-q:v", "3", "-c:a", "aac", "-shortest"},
+                      seconds);
 }
 
 // Frame rate "num/den" as a number.

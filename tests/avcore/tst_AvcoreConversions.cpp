@@ -245,7 +245,7 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == 0, run.console.constData());
         QVERIFY2(run.errorLines().isEmpty(), run.console.constData());
 
-        const harness::Probe probe = harness::probe(output);
+        const Probe probe = ::probe(output);
         QVERIFY(probe.ok);
         QCOMPARE(probe.format.value("format_name").toString(), format);
         if (!brand.isEmpty())
@@ -254,22 +254,22 @@ private Q_SLOTS:
         if (video.isEmpty()) {
             QVERIFY(probe.video.isEmpty());
         } else {
-            QCOMPARE(probe.video.value("codec_name").toString(), video);
-            QCOMPARE(probe.video.value("width").toInt(), width);
-            QCOMPARE(probe.video.value("height").toInt(), height);
-            const double actual = harness::rate(probe.video.value("r_frame_rate"));
+            QCOMPARE(probe.video.value(0).value("codec_name").toString(), video);
+            QCOMPARE(probe.video.value(0).value("width").toInt(), width);
+            QCOMPARE(probe.video.value(0).value("height").toInt(), height);
+            const double actual = harness::rate(probe.video.value(0).value("r_frame_rate"));
             QVERIFY2(qAbs(actual - fps) < 0.01, qPrintable(QString::number(actual)));
         }
 
         if (audio.isEmpty()) {
             QVERIFY(probe.audio.isEmpty());
         } else {
-            QCOMPARE(probe.audio.value("codec_name").toString(), audio);
-            QCOMPARE(probe.audio.value("channels").toInt(), channels);
-            QCOMPARE(probe.audio.value("sample_rate").toString().toInt(), sampleRate);
+            QCOMPARE(probe.audio.value(0).value("codec_name").toString(), audio);
+            QCOMPARE(probe.audio.value(0).value("channels").toInt(), channels);
+            QCOMPARE(probe.audio.value(0).value("sample_rate").toString().toInt(), sampleRate);
             if (kbit > 0) {
                 // Containers report either the nominal rate or the measured one.
-                QString measured = probe.audio.value("bit_rate").toString();
+                QString measured = probe.audio.value(0).value("bit_rate").toString();
                 if (measured.isEmpty()) measured = probe.format.value("bit_rate").toString();
                 const double actual = measured.toDouble() / 1000;
                 QVERIFY2(qAbs(actual - kbit) <= kbit * 0.25,

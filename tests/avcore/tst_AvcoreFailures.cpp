@@ -255,7 +255,7 @@ private Q_SLOTS:
 
         run = harness::runAvcore(QStringList{"-y"} + args);
         QVERIFY2(run.exitCode == 0, run.console.constData());
-        QCOMPARE(harness::probe(output).video.value("codec_name").toString(), QString("msmpeg4v3"));
+        QCOMPARE(probe(output).video.value(0).value("codec_name").toString(), QString("msmpeg4v3"));
         QVERIFY(QFileInfo(output).permissions() & QFile::ReadOther);
         QCOMPARE(harness::leftovers(m_dir.path()), QStringList());
     }
@@ -334,9 +334,9 @@ private Q_SLOTS:
             QProcessEnvironment::systemEnvironment(), {}, m_dir.path());
         QVERIFY2(run.exitCode == 0, run.console.constData());
         QVERIFY(!QFile::exists(path("pwned")));
-        const harness::Probe probe = harness::probe(path(output));
-        QCOMPARE(probe.video.value("codec_name").toString(), QString("msmpeg4v3"));
-        QCOMPARE(probe.audio.value("codec_name").toString(), QString("mp3"));
+        const Probe probe = ::probe(path(output));
+        QCOMPARE(probe.video.value(0).value("codec_name").toString(), QString("msmpeg4v3"));
+        QCOMPARE(probe.audio.value(0).value("codec_name").toString(), QString("mp3"));
         QString shown = output;
         shown.replace('\n', '?');
         QVERIFY2(run.console.contains(QByteArray("to '" + shown.toUtf8() + "':")),
@@ -371,13 +371,12 @@ private Q_SLOTS:
     void tagsOfTheMedia()
     {
         const QString tagged = path("tagged.mp4");
-        QCOMPARE(
-            harness::runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", m_clip, "-c", "copy",
-                                        "-metadata", "title=Could not open the door", "-metadata",
-                                        "comment=one\nError: I/O error occured time=99.00 x\nInput "
-                                        "#0, avi, from 'x.avi':",
-                                        "file:" + tagged}),
-            0);
+        QCOMPARE(runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", m_clip, "-c", "copy",
+                                    "-metadata", "title=Could not open the door", "-metadata",
+                                    "comment=one\nError: I/O error occured time=99.00 x\nInput "
+                                    "#0, avi, from 'x.avi':",
+                                    "file:" + tagged}),
+                 0);
         const QString output = path("tagged.avi");
         const harness::Run run =
             harness::runAvcore({"-i", tagged, "-y", "-f", "avi", "-vcodec", "msmpeg4", output});
@@ -398,16 +397,16 @@ private Q_SLOTS:
             harness::runAvcore({"-i", m_clip, "-y", "-f", "avi", "-t", "0:00:00.400", "-ss",
                                 "0:00:00.400", "-vcodec", "mjpeg", "-an", output});
         QVERIFY2(run.exitCode == 0, run.console.constData());
-        const harness::Probe probe = harness::probe(output);
-        QCOMPARE(probe.video.value("nb_frames").toString(), QString("10"));
+        const Probe probe = ::probe(output);
+        QCOMPARE(probe.video.value(0).value("nb_frames").toString(), QString("10"));
     }
 
     // An AMR track needs sound: a silent input still converts, without it.
     void silentInputWithAmr()
     {
         const QString silent = path("silent.mp4");
-        QCOMPARE(harness::runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", m_clip, "-an",
-                                             "-c:v", "copy", silent}),
+        QCOMPARE(runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", m_clip, "-an", "-c:v",
+                                    "copy", silent}),
                  0);
         const QString output = path("silent.3gp");
         const harness::Run run = harness::runAvcore(
@@ -415,8 +414,8 @@ private Q_SLOTS:
              "amr_nb", "-ac", "1", "-ar", "8000", "-ab", "13", output});
         QVERIFY2(run.exitCode == 0, run.console.constData());
         QVERIFY(run.errorLines().isEmpty());
-        const harness::Probe probe = harness::probe(output);
-        QCOMPARE(probe.video.value("codec_name").toString(), QString("h263"));
+        const Probe probe = ::probe(output);
+        QCOMPARE(probe.video.value(0).value("codec_name").toString(), QString("h263"));
         QVERIFY(probe.audio.isEmpty());
     }
 
@@ -440,7 +439,7 @@ private Q_SLOTS:
             {"-i", script, "-y", "-f", "mp3", "-vn", "-acodec", "mp3", "-ab", "128", output});
         QVERIFY2(run.exitCode == 0, run.console.constData());
         QVERIFY(run.console.contains(QByteArray("from '" + script.toUtf8() + "':")));
-        QCOMPARE(harness::probe(output).audio.value("codec_name").toString(), QString("mp3"));
+        QCOMPARE(probe(output).audio.value(0).value("codec_name").toString(), QString("mp3"));
     }
 
     void findsFfmpeg()
@@ -605,7 +604,7 @@ private Q_SLOTS:
 
         if (replaced) {
             QVERIFY2(run.exitCode == 0, run.console.constData());
-            QCOMPARE(harness::probe(target).video.value("codec_name").toString(), QString("mjpeg"));
+            QCOMPARE(probe(target).video.value(0).value("codec_name").toString(), QString("mjpeg"));
         } else {
             QVERIFY(run.exitCode > 0);
             QVERIFY2(run.errorLines().size() == 1, run.console.constData());
