@@ -248,13 +248,19 @@ void TBatchDriver::startNextFile()
     }
 }
 
+// An error line of the running file, in the file's one error box.
+void TBatchDriver::reportError(const QString& line)
+{
+    m_front.Messages.ShowErrorLine(line, !m_vars.FileFailed);
+    m_vars.FileFailed = true;
+}
+
 // A file that cannot start fails like one whose encoder reported the reason;
 // it ends from the event loop, as a finished encoder would.
 void TBatchDriver::failFile(const QString& error)
 {
     m_front.Files.SetRowState(m_row, rsConverting, {});
-    m_front.Messages.ShowErrorLine(error, !m_vars.FileFailed);
-    m_vars.FileFailed = true;
+    reportError(error);
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -407,8 +413,7 @@ QStringList TBatchDriver::collectOutputs(bool& failed)
     else
         moved = MoveOutputs(staging->Path(), expected.path(), mainName, error);
     if (moved) return *moved;
-    m_front.Messages.ShowErrorLine(error, !m_vars.FileFailed);
-    m_vars.FileFailed = true;
+    reportError(error);
     failed = true;
     return {};
 }

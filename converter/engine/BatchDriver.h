@@ -74,6 +74,7 @@ private:
     void finishFile();
     void endFile(bool failed, const QStringList& outputs = {});
     void failFile(const QString& error);
+    void reportError(const QString& line);
     QStringList collectOutputs(bool& failed);
     void finishProgress(int result);
     QString encoderPath() const;
