@@ -19,4 +19,5 @@ void SetStartupDefaults(TGlobalVars& vars, const QString& documentsDir)
     vars.TgpiPodPSPProfileFileName.clear();
     vars.MP4MenuIndex = 0;
     vars.TgpMenuIndex = 0;
+    vars.ShowAllFormats = false;
 }

@@ -76,6 +76,8 @@ struct TGlobalVars {
     QString TgpiPodPSPProfileFileName;
     qint32 MP4MenuIndex = 0;
     qint32 TgpMenuIndex = 0;
+    // Our addition: every output format's button stays on the window.
+    bool ShowAllFormats = false;
     QString AppPath;
     QString TimeStamp;
     QString TemporaryFile;

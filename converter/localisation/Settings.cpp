@@ -27,6 +27,7 @@ const SettingKey SystemKeys[] = {
     {"UseDirectShow", &TGlobalVars::UseDirectShow},
     {"TgpiPodPSPProfileFileName", &TGlobalVars::TgpiPodPSPProfileFileName},
     {"MP4MenuIndex", &TGlobalVars::MP4MenuIndex},
+    {"ShowAllFormats", &TGlobalVars::ShowAllFormats},
 };
 
 template <class... Ts>

@@ -1,5 +1,7 @@
 #include "windows/WindowFunctions.h"
 
+#include "windows/DialogSeam.h"
+
 #include "base/IniFile.h"
 #include "localisation/Placement.h"
 
@@ -61,7 +63,14 @@ void ShellOpen(const QString& target)
 
 bool BrowseForFolder(QWidget* owner, QString& path, const QString& title)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(owner, title, path);
+    QString chosen;
+    if (DialogSeam::Enabled()) {
+        QStringList answer;
+        DialogSeam::takeFiles(answer);
+        chosen = answer.value(0);
+    } else {
+        chosen = QFileDialog::getExistingDirectory(owner, title, path);
+    }
     if (chosen.isEmpty()) return false;
     path = chosen;
     return true;

@@ -51,7 +51,8 @@ private Q_SLOTS:
                                         "ShutdownWindowsWhenDone=0\n"
                                         "UseDirectShow=0\n"
                                         "TgpiPodPSPProfileFileName=\n"
-                                        "MP4MenuIndex=0\n"));
+                                        "MP4MenuIndex=0\n"
+                                        "ShowAllFormats=0\n"));
 
         // Every later start is in MP4, whatever the format was at close.
         TGlobalVars later = defaults();
