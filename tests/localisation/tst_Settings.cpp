@@ -143,6 +143,7 @@ private Q_SLOTS:
                                         "ShutdownWindowsWhenDone=0\n"
                                         "UseDirectShow=0\n"
                                         "TgpiPodPSPProfileFileName=\n"
+                                        "ShowAllFormats=0\n"
                                         "\n[Form]\nx=5\n"));
     }
 
