@@ -101,6 +101,22 @@ void TBatchDriver::finishProgress(int result)
     m_loop.quit();
 }
 
+bool TBatchDriver::CheckOutputFolder()
+{
+    TMessages& messages = m_front.Messages;
+    if (m_front.Files.OutputFolderText().trimmed().isEmpty()) {
+        messages.ShowMessage(Msg(MSG_EMPTY_DIR), Msg(MSG_EMPTY), TMessageIcon::Question);
+        return false;
+    }
+    if (QFileInfo(outputFolder()).isDir()) return true;
+    if (messages.AskYesNoCancel(Msg(MSG_SURE_TO_CREATEDIR), Msg(MSG_CREATEDIR)) != mrYes)
+        return false;
+    if (QDir().mkpath(outputFolder())) return true;
+    messages.ShowMessage(Msg(MSG_FAIL_TO_CREATEDIR), Msg(MSG_FAIL_CREATEDIR),
+                         TMessageIcon::Question);
+    return false;
+}
+
 bool TBatchDriver::StartBatch()
 {
     // A window may offer Convert again while a batch (or its killed encoder)
@@ -120,19 +136,7 @@ bool TBatchDriver::StartBatch()
         messages.ShowMessage(Msg(MSG_NOFILES), Msg(MSG_HINT), TMessageIcon::Warning);
         return false;
     }
-    if (files.OutputFolderText().trimmed().isEmpty()) {
-        messages.ShowMessage(Msg(MSG_EMPTY_DIR), Msg(MSG_EMPTY), TMessageIcon::Question);
-        return false;
-    }
-    if (!QFileInfo(outputFolder()).isDir()) {
-        if (messages.AskYesNoCancel(Msg(MSG_SURE_TO_CREATEDIR), Msg(MSG_CREATEDIR)) != mrYes)
-            return false;
-        if (!QDir().mkpath(outputFolder())) {
-            messages.ShowMessage(Msg(MSG_FAIL_TO_CREATEDIR), Msg(MSG_FAIL_CREATEDIR),
-                                 TMessageIcon::Question);
-            return false;
-        }
-    }
+    if (!CheckOutputFolder()) return false;
     m_scripts = std::make_unique<TPrivateFolder>(ProgramFolder(), BatchFolderPrefix);
     const auto dropScripts = qScopeGuard([this] { m_scripts.reset(); });
     if (!m_scripts->IsValid()) {

@@ -50,6 +50,12 @@ public:
     // window's modal loop and ends it. False when it did not start: a check
     // failed, or a batch is already running.
     bool StartBatch();
+    // The output folder a batch writes to must be named; a missing one is
+    // made when the user agrees. False, with the user told why, otherwise.
+    bool CheckOutputFolder();
+    // The folder the output box names, relative names taken from the
+    // program folder.
+    QString OutputFolder() const { return outputFolder(); }
     // The progress window's "Stop now": the running file is killed and the
     // batch ends without its completion steps.
     void StopNow();
