@@ -84,6 +84,19 @@ int ExecModal(QDialog& dialog)
     return dialog.result();
 }
 
+QString QtFileFilter(const QString& pairs)
+{
+    const QStringList parts = pairs.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            pattern = pattern.trimmed();
+        filters << parts[i] + u" ("_s + patterns.join(u' ') + u')';
+    }
+    return filters.join(u";;"_s);
+}
+
 QStringList ChooseOpenFiles(QWidget* owner, const QString& caption, const QString& folder,
                             const QString& filter)
 {

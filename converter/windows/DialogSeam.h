@@ -44,6 +44,10 @@ public:
 // answer stands in for the user.
 int ExecModal(QDialog& dialog);
 
+// A filter written "Caption|*.a;*.b|Caption|*.c" as Qt's file dialogs take
+// it: "Caption (*.a *.b);;Caption (*.c)".
+QString QtFileFilter(const QString& pairs);
+
 // The file-open dialog: several existing files, read-only option hidden.
 QStringList ChooseOpenFiles(QWidget* owner, const QString& caption, const QString& folder,
                             const QString& filter);
