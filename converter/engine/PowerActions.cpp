@@ -13,6 +13,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString LogindService = QStringLiteral("org.freedesktop.login1");
@@ -29,17 +31,19 @@ enum class Target { Program, Manager, OwnSession };
 struct PowerAction {
     Target target;
     const char* method;
+    // logind's question whether the method would be allowed now.
+    const char* check;
 };
 
 // Indexed by the action, in the order of the Settings list, its captions
 // beside them. 2 is "Log off": it ends the session, never the machine.
 constexpr PowerAction PowerActions[] = {
-    {Target::Program, nullptr},         // MSG_CLOSE_APP
-    {Target::Manager, "PowerOff"},      // MSG_SHUTDOWN
-    {Target::OwnSession, "Terminate"},  // MSG_LOGOFF
-    {Target::Manager, "Reboot"},        // MSG_RESTART
-    {Target::Manager, "Hibernate"},     // MSG_HIBERNATE
-    {Target::Manager, "Suspend"},       // MSG_SUSPEMD
+    {Target::Program, nullptr, nullptr},             // MSG_CLOSE_APP
+    {Target::Manager, "PowerOff", "CanPowerOff"},    // MSG_SHUTDOWN
+    {Target::OwnSession, "Terminate", nullptr},      // MSG_LOGOFF
+    {Target::Manager, "Reboot", "CanReboot"},        // MSG_RESTART
+    {Target::Manager, "Hibernate", "CanHibernate"},  // MSG_HIBERNATE
+    {Target::Manager, "Suspend", "CanSuspend"},      // MSG_SUSPEMD
 };
 
 // A connection of its own, opened for the call and closed after it: the shared
@@ -103,25 +107,36 @@ QString OwnSessionPath(SystemBus& bus)
 
 }  // namespace
 
-bool ShutdownSystem(int action)
+TPowerResult ShutdownSystem(int action)
 {
-    if (action < 0 || action >= int(std::size(PowerActions))) return false;
+    if (action < 0 || action >= int(std::size(PowerActions))) return TPowerResult::Unavailable;
     const PowerAction& entry = PowerActions[action];
     const QString method = QString::fromLatin1(entry.method);
     switch (entry.target) {
         case Target::Program:
             QCoreApplication::quit();
-            return true;
+            return TPowerResult::Done;
         case Target::Manager: {
             SystemBus bus;
+            const std::optional<QDBusMessage> answer =
+                bus.call(ManagerPath, ManagerInterface, QString::fromLatin1(entry.check));
+            if (!answer) return TPowerResult::Failed;
+            // "yes" and "challenge" (allowed after authentication) are worth the
+            // request; a machine without swap or with the action disabled says
+            // "na" or "no", and asking anyway would only be refused.
+            const QString can = answer->arguments().value(0).toString();
+            if (can == u"no"_s || can == u"na"_s) return TPowerResult::Unavailable;
             // interactive = false: no password prompt at an unattended batch end.
-            return bus.call(ManagerPath, ManagerInterface, method, {false}).has_value();
+            return bus.call(ManagerPath, ManagerInterface, method, {false}) ? TPowerResult::Done
+                                                                            : TPowerResult::Failed;
         }
         case Target::OwnSession: {
             SystemBus bus;
             const QString session = OwnSessionPath(bus);
-            return !session.isEmpty() && bus.call(session, SessionInterface, method).has_value();
+            return !session.isEmpty() && bus.call(session, SessionInterface, method)
+                       ? TPowerResult::Done
+                       : TPowerResult::Failed;
         }
     }
-    return false;
+    return TPowerResult::Failed;
 }

@@ -30,6 +30,22 @@ QString CallText(const QString& method, const QVariantList& arguments)
 
 }  // namespace
 
+Q_DECLARE_METATYPE(TPowerResult)
+
+// Names the result in a failed comparison.
+char* toString(TPowerResult result)
+{
+    switch (result) {
+        case TPowerResult::Done:
+            return qstrdup("Done");
+        case TPowerResult::Unavailable:
+            return qstrdup("Unavailable");
+        case TPowerResult::Failed:
+            return qstrdup("Failed");
+    }
+    return qstrdup("?");
+}
+
 // ShutdownSystem against a mock logind (python3-dbusmock) on a bus of the
 // test's own, so it runs without logind, without a session bus and as root.
 class TestPowerActions : public QObject {
@@ -171,39 +187,80 @@ private Q_SLOTS:
         QTest::addColumn<bool>("pidInSession");
         QTest::addColumn<QString>("xdgSessionId");
         QTest::addColumn<QString>("refused");
-        QTest::addColumn<bool>("accepted");
+        // "CanX=answer": what logind says when asked whether X is possible.
+        QTest::addColumn<QString>("canAnswer");
+        QTest::addColumn<TPowerResult>("result");
         QTest::addColumn<QStringList>("managerCalls");
         QTest::addColumn<QStringList>("terminated");
 
         const QString byPid = QString("GetSessionByPID(%1)").arg(::getpid());
+        const TPowerResult done = TPowerResult::Done;
+        const TPowerResult unavailable = TPowerResult::Unavailable;
+        const TPowerResult failed = TPowerResult::Failed;
         QTest::newRow("1 powers off")
             << 1 << true << ""
-            << "" << true << QStringList{"PowerOff(false)"} << QStringList{};
+            << ""
+            << "" << done << QStringList{"CanPowerOff()", "PowerOff(false)"} << QStringList{};
         QTest::newRow("2 ends the own session")
             << 2 << true << "c9"
-            << "" << true << QStringList{byPid} << QStringList{"c7"};
+            << ""
+            << "" << done << QStringList{byPid} << QStringList{"c7"};
         QTest::newRow("2 finds the session by XDG_SESSION_ID")
             << 2 << false << "c9"
-            << "" << true << QStringList{byPid, "GetSession(c9)"} << QStringList{"c9"};
+            << ""
+            << "" << done << QStringList{byPid, "GetSession(c9)"} << QStringList{"c9"};
         QTest::newRow("2 outside any session")
             << 2 << false << ""
-            << "" << false << QStringList{byPid} << QStringList{};
-        QTest::newRow("3 reboots") << 3 << true << ""
-                                   << "" << true << QStringList{"Reboot(false)"} << QStringList{};
+            << ""
+            << "" << failed << QStringList{byPid} << QStringList{};
+        QTest::newRow("3 reboots")
+            << 3 << true << ""
+            << ""
+            << "" << done << QStringList{"CanReboot()", "Reboot(false)"} << QStringList{};
         QTest::newRow("4 hibernates")
             << 4 << true << ""
-            << "" << true << QStringList{"Hibernate(false)"} << QStringList{};
-        QTest::newRow("5 suspends") << 5 << true << ""
-                                    << "" << true << QStringList{"Suspend(false)"} << QStringList{};
+            << ""
+            << "" << done << QStringList{"CanHibernate()", "Hibernate(false)"} << QStringList{};
+        QTest::newRow("5 suspends")
+            << 5 << true << ""
+            << ""
+            << "" << done << QStringList{"CanSuspend()", "Suspend(false)"} << QStringList{};
         QTest::newRow("refused") << 1 << true << ""
-                                 << "PowerOff" << false << QStringList{"PowerOff(false)"}
+                                 << "PowerOff"
+                                 << "" << failed << QStringList{"CanPowerOff()", "PowerOff(false)"}
                                  << QStringList{};
+        QTest::newRow("hibernate not available")
+            << 4 << true << ""
+            << ""
+            << "CanHibernate=na" << unavailable << QStringList{"CanHibernate()"} << QStringList{};
+        QTest::newRow("power off not allowed")
+            << 1 << true << ""
+            << ""
+            << "CanPowerOff=no" << unavailable << QStringList{"CanPowerOff()"} << QStringList{};
+        QTest::newRow("suspend not available")
+            << 5 << true << ""
+            << ""
+            << "CanSuspend=na" << unavailable << QStringList{"CanSuspend()"} << QStringList{};
+        // Allowed after authentication: worth asking, though logind may refuse.
+        QTest::newRow("reboot needs authentication")
+            << 3 << true << ""
+            << ""
+            << "CanReboot=challenge" << done << QStringList{"CanReboot()", "Reboot(false)"}
+            << QStringList{};
+        QTest::newRow("another action unavailable")
+            << 3 << true << ""
+            << ""
+            << "CanPowerOff=na" << done << QStringList{"CanReboot()", "Reboot(false)"}
+            << QStringList{};
         QTest::newRow("0 leaves the system alone") << 0 << true << ""
-                                                   << "" << true << QStringList{} << QStringList{};
+                                                   << ""
+                                                   << "" << done << QStringList{} << QStringList{};
         QTest::newRow("6 is unknown") << 6 << true << ""
-                                      << "" << false << QStringList{} << QStringList{};
+                                      << ""
+                                      << "" << unavailable << QStringList{} << QStringList{};
         QTest::newRow("-1 is unknown") << -1 << true << ""
-                                       << "" << false << QStringList{} << QStringList{};
+                                       << ""
+                                       << "" << unavailable << QStringList{} << QStringList{};
     }
 
     void reachesLogind()
@@ -213,7 +270,8 @@ private Q_SLOTS:
         QFETCH(bool, pidInSession);
         QFETCH(QString, xdgSessionId);
         QFETCH(QString, refused);
-        QFETCH(bool, accepted);
+        QFETCH(QString, canAnswer);
+        QFETCH(TPowerResult, result);
         QFETCH(QStringList, managerCalls);
         QFETCH(QStringList, terminated);
 
@@ -231,6 +289,9 @@ private Q_SLOTS:
             addMethod(refused, "b", "",
                       "raise dbus.exceptions.DBusException('denied', "
                       "name='org.freedesktop.DBus.Error.AccessDenied')");
+        const QString check = canAnswer.section('=', 0, 0);
+        if (!canAnswer.isEmpty())
+            addMethod(check, "", "s", QString("ret = '%1'").arg(canAnswer.section('=', 1)));
         for (const QString& path :
              QStringList{ManagerPath, SessionFolder + "c7", SessionFolder + "c9"})
             QCOMPARE(mockCall(path, "ClearCalls").type(), QDBusMessage::ReplyMessage);
@@ -239,10 +300,11 @@ private Q_SLOTS:
         else
             qputenv("XDG_SESSION_ID", xdgSessionId.toUtf8());
 
-        const bool result = ShutdownSystem(action);
+        const TPowerResult outcome = ShutdownSystem(action);
 
         qunsetenv("XDG_SESSION_ID");
         if (!refused.isEmpty()) addMethod(refused, "b", "", "");
+        if (!canAnswer.isEmpty()) addMethod(check, "", "s", "ret = 'yes'");
         QCOMPARE(loggedCalls(ManagerPath), managerCalls);
         QStringList ended;
         for (const QString& session : QStringList{"c7", "c9"}) {
@@ -253,21 +315,21 @@ private Q_SLOTS:
                 QCOMPARE(sessionCalls, QStringList{});
         }
         QCOMPARE(ended, terminated);
-        QCOMPARE(result, accepted);
+        QCOMPARE(outcome, result);
     }
 
     void unreachableBus()
     {
         const QByteArray saved = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + m_dir.filePath("no-bus").toUtf8());
-        QList<int> accepted;
+        QList<int> notFailed;
         for (int action = 1; action <= 5; ++action)
-            if (ShutdownSystem(action)) accepted << action;
+            if (ShutdownSystem(action) != TPowerResult::Failed) notFailed << action;
         if (saved.isEmpty())
             qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
         else
             qputenv("DBUS_SYSTEM_BUS_ADDRESS", saved);
-        QCOMPARE(accepted, QList<int>{});
+        QCOMPARE(notFailed, QList<int>{});
     }
 };
 
