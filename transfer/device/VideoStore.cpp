@@ -1,5 +1,8 @@
 #include "VideoStore.h"
 
+#include "Mp4VideoKind.h"
+#include "TransferTexts.h"
+
 #include <QDirIterator>
 #include <QFile>
 #include <QHash>
@@ -190,6 +193,50 @@ int copyFile(const QString& source, const QString& target)
     return error;
 }
 
+// Makes a console video folder and its MP_ROOT where missing, never the
+// drive itself: a console pulled out must not come back as an empty folder.
+// Returns 0 or the errno of the failure.
+int makeConsoleFolder(const QString& folder)
+{
+    for (const QString& path : {folderPart(folder), folder}) {
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && errno != EEXIST)
+            return errno;
+    }
+    return 0;
+}
+
+void appendFolderVideos(const QString& folder, VideoList& list)
+{
+    FolderNames names(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!name.endsWith(u".THM"_s, Qt::CaseInsensitive)) continue;
+        const QString path =
+            folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
+        list.appendEntry(makeEntry(path, QString(), names));
+    }
+}
+
+// Why the console would not show the probed video; empty when it would.
+QString refusal(const Mp4VideoProbe& probe)
+{
+    if (probe.error) return qt_error_string(probe.error);
+    switch (probe.kind) {
+        case Mp4VideoKind::Mpeg4Part2:
+        case Mp4VideoKind::Avc:
+            return {};
+        case Mp4VideoKind::OtherCodec:
+            return TransferText::UnplayableCodec.arg(probe.codecName);
+        case Mp4VideoKind::NoVideoTrack:
+            return TransferText::NoVideoTrack;
+        case Mp4VideoKind::NotMp4:
+            break;
+    }
+    return TransferText::NotReadableMp4;
+}
+
 void deleteVideoFiles(const VideoList& list, const QList<int>& rows)
 {
     QStringList thumbnails;
@@ -204,12 +251,15 @@ void deleteVideoFiles(const VideoList& list, const QList<int>& rows)
 
 }  // namespace
 
-QString ConsoleVideoFolder(const QString& deviceDrive)
+QString ConsoleVideoFolder(const QString& deviceDrive, ConsoleFolder folder)
 {
     QString drive = deviceDrive;
     while (drive.endsWith(u'/'))
         drive.chop(1);
-    return drive + u"/MP_ROOT/100MNV01"_s;
+    const QString name = folder == ConsoleFolder::Avc ? u"100ANV01"_s : u"100MNV01"_s;
+    if (drive.isEmpty()) return u"/MP_ROOT/"_s + name;
+    const QString root = resolveNoCase(drive + u"/MP_ROOT"_s);
+    return resolveNoCase(root + u'/' + name);
 }
 
 VideoList::~VideoList() = default;
@@ -283,30 +333,30 @@ void AddVideoEntry(VideoList& list, const QString& thumbnailPath, const QString&
 void ListVideos(const QString& folder, VideoList& list)
 {
     list.removeAllEntries();
-    FolderNames names(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (!name.endsWith(u".THM"_s, Qt::CaseInsensitive)) continue;
-        const QString path =
-            folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
-        list.appendEntry(makeEntry(path, QString(), names));
-    }
+    appendFolderVideos(folder, list);
 }
 
-std::optional<QString> FindFreeVideoName(const QString& deviceDrive)
+void ListConsoleVideos(const QString& deviceDrive, VideoList& list)
+{
+    list.removeAllEntries();
+    if (deviceDrive.isEmpty()) return;
+    appendFolderVideos(ConsoleVideoFolder(deviceDrive, ConsoleFolder::Mpeg4), list);
+    appendFolderVideos(ConsoleVideoFolder(deviceDrive, ConsoleFolder::Avc), list);
+}
+
+std::optional<QString> FindFreeVideoName(const QString& deviceDrive, ConsoleFolder kind)
 {
     if (deviceDrive.isEmpty()) return std::nullopt;
-    const QString folder = ConsoleVideoFolder(deviceDrive);
+    const QString folder = ConsoleVideoFolder(deviceDrive, kind);
+    const char* const prefix = kind == ConsoleFolder::Avc ? "MAQ5" : "M4V5";
 
     QList<bool> taken(LastVideoNumber + 1, false);
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        // M4V5nnnn.MP4 in any case.
+        // M4V5nnnn.MP4 or MAQ5nnnn.MP4 in any case.
         const QString name = it.fileName();
-        if (name.size() != 12 || !name.startsWith(u"M4V5"_s, Qt::CaseInsensitive) ||
+        if (name.size() != 12 || !name.startsWith(QLatin1StringView(prefix), Qt::CaseInsensitive) ||
             !name.endsWith(u".MP4"_s, Qt::CaseInsensitive))
             continue;
         int number = 0;
@@ -320,7 +370,9 @@ std::optional<QString> FindFreeVideoName(const QString& deviceDrive)
     }
 
     for (int number = FirstVideoNumber; number <= LastVideoNumber; ++number) {
-        if (!taken.at(number)) return folder + u'/' + QString::asprintf("M4V5%.4d.MP4", number);
+        if (!taken.at(number))
+            return folder + u'/' + QLatin1StringView(prefix) +
+                   QString::asprintf("%.4d.MP4", number);
     }
     return std::nullopt;
 }
@@ -330,19 +382,30 @@ bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool devi
 {
     if (!deviceConnected) return false;
 
-    const std::optional<QString> target = FindFreeVideoName(deviceDrive);
+    const auto fail = [&prompts](const QString& file, const QString& why) {
+        prompts.showMessage(TransferText::CouldNotTransfer.arg(file, why),
+                            StorePrompts::Icon::Exclamation);
+        return false;
+    };
+
+    // A video the console cannot show would only take space in its folder.
+    const Mp4VideoProbe probe = ProbeMp4Video(mp4Path);
+    if (const QString why = refusal(probe); !why.isEmpty()) return fail(mp4Path, why);
+    const ConsoleFolder folder =
+        probe.kind == Mp4VideoKind::Avc ? ConsoleFolder::Avc : ConsoleFolder::Mpeg4;
+
+    const std::optional<QString> target = FindFreeVideoName(deviceDrive, folder);
     if (!target) {
-        prompts.showMessage(u"Error: Could not create an output path."_s, StorePrompts::Icon::None);
+        prompts.showMessage(TransferText::NoOutputPath, StorePrompts::Icon::None);
         return false;
     }
+    // A freshly formatted memory stick has no video folders yet.
+    if (const int error = makeConsoleFolder(folderPart(*target)))
+        return fail(mp4Path, qt_error_string(error));
 
-    const auto copy = [&prompts](const QString& source, const QString& destination) {
+    const auto copy = [&fail](const QString& source, const QString& destination) {
         const int error = copyFile(source, destination);
-        if (error == 0) return true;
-        prompts.showMessage(
-            u"Could not transfer file %1 to PSP!\n%2"_s.arg(source, qt_error_string(error)),
-            StorePrompts::Icon::Exclamation);
-        return false;
+        return error == 0 || fail(source, qt_error_string(error));
     };
 
     if (!copy(mp4Path, *target)) return false;
@@ -362,21 +425,16 @@ bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool devi
 void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,
                   const QString& pcFolder, StorePrompts& prompts)
 {
-    const QString caption = u"Warning"_s;
     QList<int> rows = consoleList.selectedRows();
     if (!rows.isEmpty()) {
-        if (!prompts.askYesNo(u"Are you sure you want to delete these files from the PSP?"_s,
-                              caption))
-            return;
+        if (!prompts.askYesNo(TransferText::DeleteFromPsp, TransferText::DeleteCaption)) return;
         deleteVideoFiles(consoleList, rows);
-        ListVideos(ConsoleVideoFolder(deviceDrive), consoleList);
+        ListConsoleVideos(deviceDrive, consoleList);
         return;
     }
     rows = computerList.selectedRows();
     if (rows.isEmpty()) return;
-    if (!prompts.askYesNo(u"Are you sure you want to delete these files from the hard drive?"_s,
-                          caption))
-        return;
+    if (!prompts.askYesNo(TransferText::DeleteFromDisk, TransferText::DeleteCaption)) return;
     deleteVideoFiles(computerList, rows);
     ListVideos(pcFolder, computerList);
 }

@@ -11,8 +11,13 @@
 // NAME.MP4. Lists find videos through their thumbnails. File names are matched
 // without regard to case: the console's FAT storage does not keep it reliably.
 
-// The console's video folder below its drive (no trailing separator).
-QString ConsoleVideoFolder(const QString& deviceDrive);
+// The console's two video folders: MP_ROOT/100MNV01 for MPEG-4 Part 2 video
+// named M4V5nnnn.MP4, MP_ROOT/100ANV01 for AVC video named MAQ5nnnn.MP4.
+enum class ConsoleFolder { Mpeg4, Avc };
+
+// A console video folder below its drive (no trailing separator); MP_ROOT and
+// the folder are taken in the case they exist in.
+QString ConsoleVideoFolder(const QString& deviceDrive, ConsoleFolder folder = ConsoleFolder::Mpeg4);
 
 // Side of the thumbnail image of every entry.
 inline constexpr int ThumbnailSide = 40;
@@ -87,6 +92,10 @@ public:
 // missing or unreadable folder gives an empty list.
 void ListVideos(const QString& folder, VideoList& list);
 
+// Replaces the rows of list with the videos of both console video folders,
+// those of 100MNV01 first.
+void ListConsoleVideos(const QString& deviceDrive, VideoList& list);
+
 // Appends the row of the video whose thumbnail is thumbnailPath. An MP4 that
 // cannot be opened shows "0 KB"; sizes of 4 GiB and more show in full.
 void AddVideoEntry(VideoList& list, const QString& thumbnailPath, const QString& note);
@@ -97,24 +106,28 @@ VideoEntry MakeVideoEntry(const QString& thumbnailPath, const QString& note);
 // The size text of an MP4 of that many bytes: "0 KB" for 512 bytes, "1 KB" for 513.
 QString VideoSizeText(qint64 bytes);
 
-// The full path of the next console video: the console video folder, '/' and
-// the first of M4V50001.MP4 ... M4V59999.MP4 that no entry of the folder takes
-// (compared without regard to case; only .MP4 names count). A missing or empty
-// folder gives M4V50001.MP4. Nothing when deviceDrive is empty or all 9999 are
-// taken. The folder is listed once.
-std::optional<QString> FindFreeVideoName(const QString& deviceDrive);
+// The full path of the next video of a console folder: the folder, '/' and
+// the first of M4V50001.MP4 ... M4V59999.MP4 (MAQ50001.MP4 ... for AVC) that
+// no entry of the folder takes (compared without regard to case; only .MP4
+// names count). A missing or empty folder gives number 0001. Nothing when
+// deviceDrive is empty or all 9999 are taken. The folder is listed once.
+std::optional<QString> FindFreeVideoName(const QString& deviceDrive,
+                                         ConsoleFolder folder = ConsoleFolder::Mpeg4);
 
 // Copies the MP4 at mp4Path and its thumbnail (the same path with ".THM", found
-// without regard to case) onto the console under the next free name and appends
-// the console's row to consoleList. Without a connected console it does nothing
-// and says nothing. Messages: "Error: Could not create an output path." (no
-// icon) when no name is free; "Could not transfer file %s to PSP!\n%s" with the
-// file and the system's text for the failure (exclamation icon) when a copy
-// fails. Each file is written under a temporary name and renamed when complete,
-// so a failed copy leaves no partial file and replaces nothing. When the
-// thumbnail fails, the MP4 already copied is removed again: a video without its
-// thumbnail could neither be listed nor deleted here. True when both files were
-// copied.
+// without regard to case) onto the console under the next free name of the
+// folder its video belongs in, read from the MP4 itself: MPEG-4 Part 2 to
+// 100MNV01, AVC to 100ANV01; a missing folder is created. Any other MP4, or a
+// file that is no readable MP4, is refused, as the console would not show it.
+// Appends the console's row to consoleList. Without a connected console it does
+// nothing and says nothing. Messages: "Error: Could not create an output path."
+// (no icon) when no name is free; "Could not transfer file %s to PSP!\n%s" with
+// the file and the system's text for the failure or why the video was refused
+// (exclamation icon). Each file is written under a temporary name and renamed
+// when complete, so a failed copy leaves no partial file and replaces nothing.
+// When the thumbnail fails, the MP4 already copied is removed again: a video
+// without its thumbnail could neither be listed nor deleted here. True when
+// both files were copied.
 bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
                    VideoList& consoleList, StorePrompts& prompts);
 
@@ -123,6 +136,6 @@ bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool devi
 // only when none is selected, computer rows ("... from the hard drive?"), each
 // asked with the caption "Warning". On Yes each selected video's .THM and then its
 // .MP4 are deleted (failures are passed over) and the list is read again from
-// its folder: the console video folder of deviceDrive, or pcFolder.
+// its folders: both console video folders of deviceDrive, or pcFolder.
 void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,
                   const QString& pcFolder, StorePrompts& prompts);

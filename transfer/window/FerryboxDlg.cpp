@@ -17,6 +17,7 @@
 #include "CustomPanel.h"
 #include "DialogUnits.h"
 #include "ListDragPayload.h"
+#include "TransferTexts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -73,7 +74,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 
 }  // namespace
 
-CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, StorePrompts* prompts, QWidget* parent)
+CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
+                           StorePrompts* prompts, QWidget* parent)
     : QDialog(parent), m_detector(detector)
 {
     if (!prompts) m_ownPrompts = std::make_unique<MessageBoxPrompts>(this);
@@ -146,8 +148,7 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, StorePrompts* prompts, QWid
     }
     connect(&m_detector, &DeviceDetector::deviceChanged, this, &CFerryboxDlg::OnDeviceChange);
 
-    // The computer side starts at the top of the file system.
-    setPcFolder(u"/"_s);
+    setPcFolder(startFolder);
 }
 
 CFerryboxDlg::~CFerryboxDlg() = default;
@@ -171,7 +172,7 @@ void CFerryboxDlg::ShowDeviceState(const QString& drive)
     if (!drive.isEmpty()) {
         m_deviceConnected = true;
         m_labelStatus->setText(u"PSP connected as drive %1"_s.arg(drive));
-        ListVideos(ConsoleVideoFolder(drive), *m_rightList);
+        ListConsoleVideos(drive, *m_rightList);
         m_labelConnection->setText(u"PSP Connected"_s);
         m_pictureConnected->show();
         m_pictureDisconnected->hide();
@@ -219,14 +220,30 @@ void CFerryboxDlg::OnVideosDropped(CCustomListBox* list, const QString& text)
 
 void CFerryboxDlg::OnButtonTransfer()
 {
+    // "Transfer complete" is said only when it is true.
+    if (!m_deviceConnected) {
+        m_prompts->showMessage(TransferText::PspNotConnected, StorePrompts::Icon::Exclamation);
+        return;
+    }
     QStringList paths;
     const QList<int> rows = m_leftList->selectedRows();
     for (int row : rows)
         paths.append(m_leftList->entry(row).mp4Path);
-    for (const QString& path : std::as_const(paths))
-        TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts);
+    if (paths.isEmpty()) {
+        m_prompts->showMessage(TransferText::SelectVideos, StorePrompts::Icon::None);
+        return;
+    }
+    qsizetype copied = 0;
+    for (const QString& path : std::as_const(paths)) {
+        if (TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts))
+            ++copied;
+    }
     clearSelections();
-    m_prompts->showMessage(u"Transfer complete"_s, StorePrompts::Icon::None);
+    if (copied == paths.size())
+        m_prompts->showMessage(TransferText::TransferComplete, StorePrompts::Icon::None);
+    else
+        m_prompts->showMessage(TransferText::TransferIncomplete.arg(copied).arg(paths.size()),
+                               StorePrompts::Icon::Exclamation);
 }
 
 void CFerryboxDlg::OnButtonDelete()

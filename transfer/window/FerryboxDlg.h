@@ -18,10 +18,11 @@ class CFerryboxDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // detector must outlive the window. prompts answers every message box; the
-    // window shows real ones when it is null.
-    explicit CFerryboxDlg(DeviceDetector& detector, StorePrompts* prompts = nullptr,
-                          QWidget* parent = nullptr);
+    // detector must outlive the window. The computer side opens at
+    // startFolder. prompts answers every message box; the window shows real
+    // ones when it is null.
+    CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
+                 StorePrompts* prompts = nullptr, QWidget* parent = nullptr);
     ~CFerryboxDlg() override;
 
     const QString& pcFolder() const { return m_pcFolder; }

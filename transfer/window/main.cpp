@@ -3,6 +3,7 @@
 
 #include "DeviceDetection.h"
 #include "FerryboxDlg.h"
+#include "StartFolder.h"
 
 using namespace Qt::StringLiterals;
 
@@ -22,7 +23,8 @@ int main(int argc, char* argv[])
     const QString mountInfo = qEnvironmentVariable("FERRYBOX_MOUNTINFO", u"/proc/self/mountinfo"_s);
     SysfsDeviceDetector detector(sysfsRoot + u"/bus/usb/devices"_s, mountInfo);
 
-    CFerryboxDlg dialog(detector);
+    CFerryboxDlg dialog(
+        detector, ComputerStartFolder(ConverterSettingsPath(QApplication::applicationDirPath())));
     dialog.exec();
     return 0;
 }

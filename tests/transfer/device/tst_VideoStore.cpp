@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "FullDisk.h"
+#include "Mp4Boxes.h"
 #include "TestFiles.h"
 #include "TestImages.h"
 #include "VideoStore.h"
@@ -54,26 +55,35 @@ public:
     }
 };
 
-// A console drive with its video folder, and a computer folder with videos.
+// A console drive with its two video folders, and a computer folder with videos.
 struct Fixture {
     QTemporaryDir dir;
     QString drive = dir.path() + "/PSP";
     QString console = drive + "/MP_ROOT/100MNV01";
+    QString avc = drive + "/MP_ROOT/100ANV01";
     QString pc = dir.path() + "/pc";
 
     Fixture()
     {
         QDir().mkpath(console);
+        QDir().mkpath(avc);
         QDir().mkpath(pc);
     }
 
-    // pc/name.MP4 of size bytes with name.THM beside it.
+    // pc/name.MP4, an MPEG-4 video of size bytes, with name.THM beside it.
     QString addPcVideo(const QString& name, int size = 3000, const QString& mp4 = ".MP4",
                        const QString& thm = ".THM")
     {
-        writeFile(pc + "/" + name + mp4, QByteArray(size, 'v'));
-        if (!thm.isEmpty()) writeFile(pc + "/" + name + thm, jpegOf(Qt::red));
-        return pc + "/" + name + mp4;
+        return addPcFile(name + mp4, mp4::fileOfSize(mp4::mpeg4Entry(), size), thm);
+    }
+
+    // pc/fileName with the content given and a thumbnail of that ending.
+    QString addPcFile(const QString& fileName, const QByteArray& content,
+                      const QString& thm = ".THM")
+    {
+        writeFile(pc + "/" + fileName, content);
+        if (!thm.isEmpty()) writeFile(pc + "/" + fileName.chopped(4) + thm, jpegOf(Qt::red));
+        return pc + "/" + fileName;
     }
 };
 
@@ -132,6 +142,10 @@ private Q_SLOTS:
     void thumbnails();
     void transfer();
     void transferWithoutConsole();
+    void transferByKind_data();
+    void transferByKind();
+    void transferCreatesFolders_data();
+    void transferCreatesFolders();
     void transferFailures_data();
     void transferFailures();
     void transferToFullConsole();
@@ -149,41 +163,53 @@ private Q_SLOTS:
 
 void TestVideoStore::findFreeVideoName_data()
 {
+    QTest::addColumn<bool>("avc");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("folders");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("empty folder") << QStringList() << QStringList() << "M4V50001.MP4";
+    QTest::newRow("empty folder") << false << QStringList() << QStringList() << "M4V50001.MP4";
     QTest::newRow("case-insensitive, first gap")
-        << QStringList{"m4v50001.mp4", "M4V50003.MP4"} << QStringList() << "M4V50002.MP4";
+        << false << QStringList{"m4v50001.mp4", "M4V50003.MP4"} << QStringList() << "M4V50002.MP4";
     QTest::newRow("thumbnails alone do not count")
-        << QStringList{"M4V50001.THM", "M4V50002.THM"} << QStringList() << "M4V50001.MP4";
+        << false << QStringList{"M4V50001.THM", "M4V50002.THM"} << QStringList() << "M4V50001.MP4";
     QTest::newRow("names outside the scheme")
-        << QStringList{"M4V5 001.MP4", "M4V50001.MP4.part", "xM4V50001.MP4",
-                       "M4V50000.MP4", "M4V5001.MP4",       "M4V5000a.MP4"}
+        << false << QStringList{"M4V5 001.MP4", "M4V50001.MP4.part", "xM4V50001.MP4",
+                                "M4V50000.MP4", "M4V5001.MP4",       "M4V5000a.MP4"}
         << QStringList() << "M4V50001.MP4";
     QTest::newRow("a folder under the name takes it")
-        << QStringList() << QStringList{"M4V50001.MP4"} << "M4V50002.MP4";
-    QTest::newRow("last number free") << [] {
+        << false << QStringList() << QStringList{"M4V50001.MP4"} << "M4V50002.MP4";
+    QTest::newRow("last number free") << false << [] {
         QStringList names;
         for (int n = 1; n <= 9998; ++n)
             names.append(QString::asprintf("M4V5%04d.MP4", n));
         return names;
     }() << QStringList() << "M4V59999.MP4";
+    QTest::newRow("AVC names do not count for MPEG-4")
+        << false << QStringList{"MAQ50001.MP4"} << QStringList() << "M4V50001.MP4";
+    QTest::newRow("AVC: empty folder") << true << QStringList() << QStringList() << "MAQ50001.MP4";
+    QTest::newRow("AVC: case-insensitive, first gap")
+        << true << QStringList{"maq50001.mp4", "MAQ50003.MP4", "MAQ50002.THM"} << QStringList()
+        << "MAQ50002.MP4";
+    QTest::newRow("AVC: MPEG-4 names do not count")
+        << true << QStringList{"M4V50001.MP4", "MAQ5001.MP4"} << QStringList() << "MAQ50001.MP4";
 }
 
 void TestVideoStore::findFreeVideoName()
 {
+    QFETCH(bool, avc);
     QFETCH(QStringList, files);
     QFETCH(QStringList, folders);
     QFETCH(QString, name);
 
     Fixture f;
+    const QString folder = avc ? f.avc : f.console;
     for (const QString& file : files)
-        writeFile(f.console + "/" + file, "x");
-    for (const QString& folder : folders)
-        QDir().mkpath(f.console + "/" + folder);
-    QCOMPARE(FindFreeVideoName(f.drive), std::optional<QString>(f.console + "/" + name));
+        writeFile(folder + "/" + file, "x");
+    for (const QString& sub : folders)
+        QDir().mkpath(folder + "/" + sub);
+    QCOMPARE(FindFreeVideoName(f.drive, avc ? ConsoleFolder::Avc : ConsoleFolder::Mpeg4),
+             std::optional<QString>(folder + "/" + name));
 }
 
 void TestVideoStore::emptyDriveMissingFolderAllTaken()
@@ -309,9 +335,9 @@ void TestVideoStore::transfer()
     writeFile(f.console + "/M4V50001.MP4", "existing");
     writeFile(f.console + "/M4V50001.THM", "existing");
     const QString mp4 = f.addPcVideo("clip", 5000);
-    writeFile(f.pc + "/lower.mp4", QByteArray(100, 'l'));
+    writeFile(f.pc + "/lower.mp4", mp4::file(mp4::mpeg4Entry(), "lower"));
     writeFile(f.pc + "/lower.THM", "lower thumbnail");
-    writeFile(f.pc + "/upper.MP4", QByteArray(100, 'u'));
+    writeFile(f.pc + "/upper.MP4", mp4::file(mp4::mpeg4Entry(), "upper"));
     writeFile(f.pc + "/upper.thm", "upper thumbnail");
 
     MemoryVideoList console;
@@ -352,6 +378,137 @@ void TestVideoStore::transferWithoutConsole()
     QCOMPARE(console.count(), 0);
 }
 
+void TestVideoStore::transferByKind_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("copiedTo");  // below the drive; empty: refused
+    QTest::addColumn<QString>("why");       // the refusal's reason
+
+    QTest::newRow("MPEG-4 to 100MNV01")
+        << mp4::file(mp4::mpeg4Entry(), "mpeg4") << "MP_ROOT/100MNV01/M4V50002.MP4" << QString();
+    QTest::newRow("AVC to 100ANV01, numbered there")
+        << mp4::file(mp4::avcEntry(), "avc") << "MP_ROOT/100ANV01/MAQ50002.MP4" << QString();
+    QTest::newRow("HEVC refused")
+        << mp4::file(mp4::visualEntry("hvc1"), "hevc") << QString()
+        << "Its video is HEVC (H.265); the PSP shows only MPEG-4 and AVC (H.264) video.";
+    QTest::newRow("Motion JPEG in an MPEG-4 entry refused")
+        << mp4::file(mp4::visualEntry("mp4v", mp4::esds(0x6c)), "mjpeg") << QString()
+        << "Its video is Motion JPEG; the PSP shows only MPEG-4 and AVC (H.264) video.";
+    QTest::newRow("sound only refused")
+        << QByteArray(mp4::ftyp() +
+                      mp4::box("moov", mp4::track("soun", mp4::stsd(mp4::box("mp4a", "")))))
+        << QString() << "It holds no video track, so the PSP could not show it.";
+    QTest::newRow("not an MP4 refused")
+        << QByteArray("RIFF....AVI LIST") << QString()
+        << "It is not a readable MP4 video, so the PSP could not show it.";
+}
+
+void TestVideoStore::transferByKind()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, copiedTo);
+    QFETCH(QString, why);
+
+    Fixture f;
+    writeFile(f.console + "/M4V50001.MP4", "old");
+    writeFile(f.console + "/M4V50001.THM", "old");
+    writeFile(f.avc + "/maq50001.mp4", "old");
+    writeFile(f.avc + "/maq50001.thm", "old");
+    const QStringList before = entryNames(f.console) + entryNames(f.avc);
+    const QString source = f.addPcFile("clip.MP4", content);
+
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QCOMPARE(TransferVideo(source, f.drive, true, console, prompts), why.isEmpty());
+    if (!why.isEmpty()) {
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(prompts.messages[0].text,
+                 "Could not transfer file " + source + " to PSP!\n" + why);
+        QCOMPARE(prompts.messages[0].icon, StorePrompts::Icon::Exclamation);
+        QCOMPARE(entryNames(f.console) + entryNames(f.avc), before);
+        QCOMPARE(console.count(), 0);
+        return;
+    }
+    QCOMPARE(prompts.messages.size(), 0);
+    const QString target = f.drive + "/" + copiedTo;
+    QCOMPARE(readFile(target), content);
+    QCOMPARE(readFile(target.chopped(4) + ".THM"), readFile(f.pc + "/clip.THM"));
+    QCOMPARE(entryNames(f.console).size() + entryNames(f.avc).size(), before.size() + 2);
+    QCOMPARE(console.count(), 1);
+    QCOMPARE(console.entry(0).mp4Path, target);
+
+    // The console list shows both folders, the MPEG-4 one first.
+    ListConsoleVideos(f.drive, console);
+    QStringList folders;
+    QStringList rows;
+    for (int row = 0; row < console.count(); ++row) {
+        folders << QFileInfo(console.entry(row).thumbnailPath).dir().dirName();
+        rows << folders.last() + "/" + console.entry(row).mp4Name;
+    }
+    const qsizetype mpeg4Rows = folders.count("100MNV01");
+    QCOMPARE(folders, QStringList(mpeg4Rows, "100MNV01") +
+                          QStringList(folders.size() - mpeg4Rows, "100ANV01"));
+    rows.sort(Qt::CaseInsensitive);
+    QStringList expected{
+        "100MNV01/M4V50001.MP4", "100ANV01/maq50001.mp4",
+        QFileInfo(copiedTo).dir().dirName() + "/" + QFileInfo(copiedTo).fileName()};
+    expected.sort(Qt::CaseInsensitive);
+    QCOMPARE(rows, expected);
+}
+
+void TestVideoStore::transferCreatesFolders_data()
+{
+    QTest::addColumn<QStringList>("existing");  // folders below the drive
+    QTest::addColumn<bool>("avc");
+    QTest::addColumn<QString>("copiedTo");
+    QTest::addColumn<QStringList>("driveAfter");  // entries of the drive and of its MP_ROOT
+
+    QTest::newRow("fresh memory stick, MPEG-4")
+        << QStringList() << false << "MP_ROOT/100MNV01/M4V50001.MP4"
+        << QStringList{"MP_ROOT", "MP_ROOT/100MNV01"};
+    QTest::newRow("fresh memory stick, AVC")
+        << QStringList() << true << "MP_ROOT/100ANV01/MAQ50001.MP4"
+        << QStringList{"MP_ROOT", "MP_ROOT/100ANV01"};
+    QTest::newRow("MP_ROOT with the MPEG-4 folder only, AVC")
+        << QStringList{"MP_ROOT/100MNV01"} << true << "MP_ROOT/100ANV01/MAQ50001.MP4"
+        << QStringList{"MP_ROOT", "MP_ROOT/100ANV01", "MP_ROOT/100MNV01"};
+    QTest::newRow("folders in another case are used")
+        << QStringList{"mp_root/100anv01"} << true << "mp_root/100anv01/MAQ50001.MP4"
+        << QStringList{"mp_root", "mp_root/100anv01"};
+}
+
+void TestVideoStore::transferCreatesFolders()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(bool, avc);
+    QFETCH(QString, copiedTo);
+    QFETCH(QStringList, driveAfter);
+
+    Fixture f;
+    QVERIFY(QDir(f.drive + "/MP_ROOT").removeRecursively());
+    for (const QString& folder : existing)
+        QVERIFY(QDir().mkpath(f.drive + "/" + folder));
+    const QString source =
+        f.addPcFile("clip.MP4", mp4::file(avc ? mp4::avcEntry() : mp4::mpeg4Entry(), "x"));
+
+    MemoryVideoList console;
+    RecordingPrompts prompts;
+    QVERIFY(TransferVideo(source, f.drive, true, console, prompts));
+    QCOMPARE(prompts.messages.size(), 0);
+    QCOMPARE(readFile(f.drive + "/" + copiedTo), readFile(source));
+    QVERIFY(QFileInfo::exists(f.drive + "/" + copiedTo.chopped(4) + ".THM"));
+    QStringList entries;
+    for (const QString& top : entryNames(f.drive)) {
+        entries << top;
+        for (const QString& below : entryNames(f.drive + "/" + top))
+            entries << top + "/" + below;
+    }
+    QCOMPARE(entries, driveAfter);
+    ListConsoleVideos(f.drive, console);
+    QCOMPARE(console.count(), 1);
+    QCOMPARE(console.entry(0).mp4Path, f.drive + "/" + copiedTo);
+}
+
 void TestVideoStore::transferFailures_data()
 {
     QTest::addColumn<QString>("case_");
@@ -359,8 +516,9 @@ void TestVideoStore::transferFailures_data()
     QTest::addColumn<int>("error");
     QTest::addColumn<QStringList>("consoleAfter");
 
-    QTest::newRow("console folder missing") << "noFolder"
-                                            << "clip.MP4" << ENOENT << QStringList();
+    QTest::newRow("console gone, its folder not made again")
+        << "noDrive"
+        << "clip.MP4" << ENOENT << QStringList();
     QTest::newRow("source missing") << "noSource"
                                     << "gone.MP4" << ENOENT << QStringList();
     QTest::newRow("source is a folder") << "folderSource"
@@ -379,7 +537,7 @@ void TestVideoStore::transferFailures()
 
     Fixture f;
     QString mp4 = f.addPcVideo("clip");
-    if (case_ == "noFolder") QVERIFY(QDir(f.console).removeRecursively());
+    if (case_ == "noDrive") QVERIFY(QDir(f.drive).removeRecursively());
     if (case_ == "noSource") mp4 = f.pc + "/gone.MP4";
     if (case_ == "folderSource") {
         mp4 = f.pc + "/dir.MP4";
@@ -396,6 +554,7 @@ void TestVideoStore::transferFailures()
     QCOMPARE(prompts.messages[0].icon, StorePrompts::Icon::Exclamation);
     QCOMPARE(console.count(), 0);
     QCOMPARE(entryNames(f.console), consoleAfter);
+    QCOMPARE(QFileInfo::exists(f.drive), case_ != "noDrive");
 }
 
 void TestVideoStore::transferToFullConsole()
@@ -554,20 +713,26 @@ void TestVideoStore::deleteVideos_data()
     const QString psp = "Warning: Are you sure you want to delete these files from the PSP?";
     const QString disk =
         "Warning: Are you sure you want to delete these files from the hard drive?";
-    const QStringList allConsole{"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4",
-                                 "M4V50002.THM", "M4V50003.MP4", "M4V50003.THM"};
+    // Rows in name order: M4V50001, M4V50002, M4V50003 in 100MNV01, then MAQ50001 in 100ANV01.
+    const QStringList allConsole{"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM",
+                                 "M4V50003.MP4", "M4V50003.THM", "MAQ50001.MP4", "MAQ50001.THM"};
     const QStringList allPc{"a.MP4", "a.THM", "b.mp4", "b.thm"};
 
     QTest::newRow("nothing selected")
         << QList<int>() << QList<int>() << true << QStringList() << allConsole << allPc;
     QTest::newRow("console rows, yes")
         << QList<int>{0, 2} << QList<int>() << true << QStringList{psp}
-        << QStringList{"M4V50002.MP4", "M4V50002.THM"} << allPc;
+        << QStringList{"M4V50002.MP4", "M4V50002.THM", "MAQ50001.MP4", "MAQ50001.THM"} << allPc;
+    QTest::newRow("console rows of both folders")
+        << QList<int>{1, 3} << QList<int>() << true << QStringList{psp}
+        << QStringList{"M4V50001.MP4", "M4V50001.THM", "M4V50003.MP4", "M4V50003.THM"} << allPc;
     QTest::newRow("console rows, no")
         << QList<int>{0} << QList<int>() << false << QStringList{psp} << allConsole << allPc;
     QTest::newRow("both lists: only the console is offered")
         << QList<int>{1} << QList<int>{0} << true << QStringList{psp}
-        << QStringList{"M4V50001.MP4", "M4V50001.THM", "M4V50003.MP4", "M4V50003.THM"} << allPc;
+        << QStringList{"M4V50001.MP4", "M4V50001.THM", "M4V50003.MP4",
+                       "M4V50003.THM", "MAQ50001.MP4", "MAQ50001.THM"}
+        << allPc;
     QTest::newRow("computer rows, names in any case")
         << QList<int>() << QList<int>{0, 1} << true << QStringList{disk} << allConsole
         << QStringList();
@@ -589,12 +754,14 @@ void TestVideoStore::deleteVideos()
         writeFile(f.console + QString::asprintf("/M4V5%04d.MP4", n), "v");
         writeFile(f.console + QString::asprintf("/M4V5%04d.THM", n), "t");
     }
+    writeFile(f.avc + "/MAQ50001.MP4", "v");
+    writeFile(f.avc + "/MAQ50001.THM", "t");
     f.addPcVideo("a");
     f.addPcVideo("b", 100, ".mp4", ".thm");
 
     MemoryVideoList console;
     MemoryVideoList pc;
-    ListVideos(f.console, console);
+    ListConsoleVideos(f.drive, console);
     ListVideos(f.pc, pc);
     // Rows in name order, so that the selection names known videos.
     const auto selectByName = [](MemoryVideoList& list, const QList<int>& selection) {
@@ -609,7 +776,7 @@ void TestVideoStore::deleteVideos()
     prompts.answer = answer;
     DeleteVideos(console, pc, f.drive, f.pc, prompts);
     QCOMPARE(prompts.questions, questions);
-    QCOMPARE(entryNames(f.console), consoleLeft);
+    QCOMPARE(entryNames(f.console) + entryNames(f.avc), consoleLeft);
     QCOMPARE(entryNames(f.pc), pcLeft);
     // Lists show what is left.
     QCOMPARE(console.count(), consoleLeft.size() / 2);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "CustomListBox.h"
+#include "Mp4Boxes.h"
 #include "TestFiles.h"
 #include "TestImages.h"
 
@@ -35,6 +36,7 @@ public:
     QString mountInfo() const { return root() + "/mountinfo"; }
     QString mountPoint() const { return root() + "/PSP"; }
     QString consoleFolder() const { return mountPoint() + "/MP_ROOT/100MNV01"; }
+    QString avcFolder() const { return mountPoint() + "/MP_ROOT/100ANV01"; }
     QString pcFolder() const { return root() + "/Videos"; }
 
     void setConsoleMounted(bool mounted)
@@ -46,23 +48,29 @@ public:
         writeFile(mountInfo(), table);
     }
 
-    // A video of the computer folder: NAME.MP4 with a thumbnail unless told.
-    void addPcVideo(const QString& name, bool withThumbnail = true)
+    // A video of the computer folder: NAME.MP4, an MPEG-4 box tree ending in
+    // "mp4 of NAME", with a thumbnail unless told.
+    void addPcVideo(const QString& name, bool withThumbnail = true,
+                    const QByteArray& sampleEntry = mp4::mpeg4Entry())
     {
-        writeFile(pcFolder() + "/" + name + ".MP4", "mp4 of " + name.toUtf8());
+        writeFile(pcFolder() + "/" + name + ".MP4",
+                  mp4::file(sampleEntry, "mp4 of " + name.toUtf8()));
         if (withThumbnail) writeFile(pcFolder() + "/" + name + ".THM", jpegOf(Qt::red));
     }
 
+    // A video already on the console, in the AVC folder for MAQ names.
     void addConsoleVideo(const QString& name)
     {
-        writeFile(consoleFolder() + "/" + name + ".MP4", QByteArray(2048, 'v'));
-        writeFile(consoleFolder() + "/" + name + ".THM", jpegOf(Qt::blue));
+        const QString folder = name.startsWith("MAQ") ? avcFolder() : consoleFolder();
+        writeFile(folder + "/" + name + ".MP4", QByteArray(2048, 'v'));
+        writeFile(folder + "/" + name + ".THM", jpegOf(Qt::blue));
     }
 
     QStringList consoleFiles() const
     {
         return QDir(consoleFolder()).entryList(QDir::Files, QDir::Name);
     }
+    QStringList avcFiles() const { return QDir(avcFolder()).entryList(QDir::Files, QDir::Name); }
 
 private:
     QTemporaryDir m_dir;

@@ -61,8 +61,7 @@ int main(int argc, char* argv[])
     fx.setConsoleMounted(true);
 
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
-    CFerryboxDlg dlg(detector);
-    dlg.setPcFolder(fx.pcFolder());
+    CFerryboxDlg dlg(detector, fx.pcFolder());
     dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), "Birthday.MP4"), true);
     dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), "Trailer.MP4"), true);
     dlg.show();

@@ -15,6 +15,8 @@
 #include "FerryboxDlg.h"
 #include "FerryboxFixture.h"
 #include "ListDragPayload.h"
+#include "MediaTools.h"
+#include "StartFolder.h"
 #include "TestFiles.h"
 #include "VideoRowDelegate.h"
 
@@ -76,6 +78,9 @@ private Q_SLOTS:
     void dropRules();
     void transferButton_data();
     void transferButton();
+    void encodedVideosFindTheirFolders();
+    void startFolder_data();
+    void startFolder();
     void clicksAndDragPayload();
     void payloadRoundTrip_data();
     void payloadRoundTrip();
@@ -98,8 +103,7 @@ void TestFerryboxWindow::consoleComesAndGoes()
     fx.addPcVideo("holiday");
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    dlg.setPcFolder(fx.pcFolder());
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     dlg.show();
 
     auto* connection = dlg.findChild<QLabel*>("LabelConnection");
@@ -131,7 +135,8 @@ void TestFerryboxWindow::consoleComesAndGoes()
     QVERIFY(dropOn(dlg.rightList(), mime.get()));
     QCOMPARE(fx.consoleFiles(),
              QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
-    QCOMPARE(readFile(fx.consoleFolder() + "/M4V50002.MP4"), QByteArray("mp4 of holiday"));
+    QCOMPARE(readFile(fx.consoleFolder() + "/M4V50002.MP4"),
+             readFile(fx.pcFolder() + "/holiday.MP4"));
     QCOMPARE(readFile(fx.consoleFolder() + "/M4V50002.THM"),
              readFile(fx.pcFolder() + "/holiday.THM"));
     QCOMPARE(rowNames(dlg.rightList()), QStringList({"M4V50001.MP4", "M4V50002.MP4"}));
@@ -195,8 +200,7 @@ void TestFerryboxWindow::dropRules()
     fx.setConsoleMounted(mounted);
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    dlg.setPcFolder(fx.pcFolder());
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
 
     // The computer list finds videos by their thumbnails; a video without one
     // can only arrive in a payload, as from another window.
@@ -235,50 +239,195 @@ void TestFerryboxWindow::dropRules()
 void TestFerryboxWindow::transferButton_data()
 {
     QTest::addColumn<bool>("mounted");
+    QTest::addColumn<bool>("freshStick");  // no MP_ROOT on the console yet
     QTest::addColumn<QStringList>("selected");
     QTest::addColumn<QStringList>("copied");
     QTest::addColumn<int>("failures");
+    QTest::addColumn<QString>("summary");  // the last message
 
-    QTest::newRow("nothing selected") << true << QStringList() << QStringList() << 0;
-    QTest::newRow("no console") << false << QStringList{"a"} << QStringList() << 0;
-    QTest::newRow("a failure does not stop the others")
-        << true << QStringList{"a", "nothumb", "b"} << QStringList{"a", "b"} << 1;
+    const QString complete = "Transfer complete";
+    const QString notConnected = "The PSP is not connected. Connect it and try again.";
+    QTest::newRow("nothing selected")
+        << true << false << QStringList() << QStringList() << 0
+        << "Select the videos to transfer in the list on the left first.";
+    QTest::newRow("no console") << false << false << QStringList{"a"} << QStringList() << 0
+                                << notConnected;
+    QTest::newRow("no console, nothing selected")
+        << false << false << QStringList() << QStringList() << 0 << notConnected;
+    QTest::newRow("all copied") << true << false << QStringList{"a", "b"} << QStringList{"a", "b"}
+                                << 0 << complete;
+    QTest::newRow("a failed copy does not stop the others, and is no complete transfer")
+        << true << false << QStringList{"a", "nothumb", "b"} << QStringList{"a", "b"} << 1
+        << "Only 2 of 3 videos were transferred to the PSP.";
+    QTest::newRow("a video the console cannot show is no complete transfer")
+        << true << false << QStringList{"hevc"} << QStringList() << 1
+        << "Only 0 of 1 videos were transferred to the PSP.";
+    QTest::newRow("fresh memory stick receives the video")
+        << true << true << QStringList{"a"} << QStringList{"a"} << 0 << complete;
 }
 
 void TestFerryboxWindow::transferButton()
 {
     QFETCH(bool, mounted);
+    QFETCH(bool, freshStick);
     QFETCH(QStringList, selected);
     QFETCH(QStringList, copied);
     QFETCH(int, failures);
+    QFETCH(QString, summary);
 
     Fixture fx;
     fx.addPcVideo("a");
     fx.addPcVideo("b");
     fx.addPcVideo("nothumb");
+    fx.addPcVideo("hevc", true, mp4::visualEntry("hvc1"));
+    if (freshStick) QVERIFY(QDir(fx.mountPoint() + "/MP_ROOT").removeRecursively());
     fx.setConsoleMounted(mounted);
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    dlg.setPcFolder(fx.pcFolder());
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     // The thumbnail vanishes after listing: its copy is the one that fails.
     QFile::remove(fx.pcFolder() + "/nothumb.THM");
     for (const QString& name : selected)
         dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), name + ".MP4"), true);
+    const QList<int> selectedBefore = dlg.leftList()->selectedRows();
 
     dlg.findChild<QPushButton*>("ButtonTransfer")->click();
 
     QStringList contents;
     const QStringList mp4s = QDir(fx.consoleFolder()).entryList({"*.MP4"}, QDir::Files);
-    for (const QString& name : mp4s)
-        contents << QString::fromUtf8(readFile(fx.consoleFolder() + "/" + name)).mid(7);
+    for (const QString& name : mp4s) {
+        const QByteArray bytes = readFile(fx.consoleFolder() + "/" + name);
+        contents << QString::fromUtf8(bytes.mid(bytes.lastIndexOf("mp4 of ") + 7));
+    }
     contents.sort();
     QCOMPARE(contents, copied);
     QCOMPARE(QDir(fx.consoleFolder()).entryList({"*.THM"}, QDir::Files).size(), copied.size());
+    QCOMPARE(fx.avcFiles(), QStringList());
     QCOMPARE(dlg.rightList()->count(), copied.size());
     QCOMPARE(prompts.messages.size(), failures + 1);
-    QCOMPARE(prompts.messages.last(), QString("Transfer complete"));
-    QVERIFY(dlg.leftList()->selectedRows().isEmpty());
+    QCOMPARE(prompts.messages.last(), summary);
+    if (summary != "Transfer complete") QVERIFY(!prompts.messages.contains("Transfer complete"));
+    // Selections are kept when nothing was tried, so the user can try again.
+    const bool tried = mounted && !selected.isEmpty();
+    QCOMPARE(dlg.leftList()->selectedRows(), tried ? QList<int>() : selectedBefore);
+}
+
+void TestFerryboxWindow::encodedVideosFindTheirFolders()
+{
+    Fixture fx;
+    const QList<std::pair<QString, QStringList>> clips{
+        {"harbour", {"-c:v", "mpeg4", "-c:a", "aac"}},
+        {"birthday", {"-c:v", "libx264", "-c:a", "aac"}},
+        {"trailer", {"-c:v", "mjpeg", "-an"}}};
+    for (const auto& [name, options] : clips) {
+        QVERIFY(makeClip(fx.pcFolder() + "/" + name + ".MP4", "64x48",
+                         options + QStringList{"-f", "mp4"}, "0.5"));
+        writeFile(fx.pcFolder() + "/" + name + ".THM", jpegOf(Qt::green));
+    }
+    writeFile(fx.pcFolder() + "/notes.MP4", "shopping list\n");
+    writeFile(fx.pcFolder() + "/notes.THM", jpegOf(Qt::green));
+    fx.addConsoleVideo("M4V50001");
+    fx.setConsoleMounted(true);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    QCOMPARE(dlg.leftList()->count(), 4);
+    for (int row = 0; row < 4; ++row)
+        dlg.leftList()->setRowSelected(row, true);
+
+    dlg.findChild<QPushButton*>("ButtonTransfer")->click();
+
+    // MPEG-4 beside the video already there, AVC in its own folder.
+    QCOMPARE(fx.consoleFiles(),
+             QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
+    QCOMPARE(fx.avcFiles(), QStringList({"MAQ50001.MP4", "MAQ50001.THM"}));
+    QCOMPARE(readFile(fx.consoleFolder() + "/M4V50002.MP4"),
+             readFile(fx.pcFolder() + "/harbour.MP4"));
+    QCOMPARE(readFile(fx.avcFolder() + "/MAQ50001.MP4"), readFile(fx.pcFolder() + "/birthday.MP4"));
+    QCOMPARE(readFile(fx.avcFolder() + "/MAQ50001.THM"), readFile(fx.pcFolder() + "/birthday.THM"));
+
+    QStringList refusals = prompts.messages.mid(0, 2);
+    refusals.sort();
+    QCOMPARE(refusals,
+             QStringList({"Could not transfer file " + fx.pcFolder() +
+                              "/notes.MP4 to PSP!\nIt is not a readable MP4 video, so the PSP "
+                              "could not show it.",
+                          "Could not transfer file " + fx.pcFolder() +
+                              "/trailer.MP4 to PSP!\nIts video is Motion JPEG; the PSP shows only "
+                              "MPEG-4 and AVC (H.264) video."}));
+    QCOMPARE(prompts.messages.mid(2),
+             QStringList{"Only 2 of 4 videos were transferred to the PSP."});
+
+    // The console list shows both folders, also when read again.
+    const QStringList both{"M4V50001.MP4", "M4V50002.MP4", "MAQ50001.MP4"};
+    QCOMPARE(rowNames(dlg.rightList()), both);
+    fx.setConsoleMounted(false);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.rightList()->count(), 0, 5000);
+    fx.setConsoleMounted(true);
+    QTRY_COMPARE_WITH_TIMEOUT(rowNames(dlg.rightList()), both, 5000);
+
+    // Deleting works in both folders.
+    dlg.rightList()->setRowSelected(rowOf(dlg.rightList(), "M4V50002.MP4"), true);
+    dlg.rightList()->setRowSelected(rowOf(dlg.rightList(), "MAQ50001.MP4"), true);
+    dlg.findChild<QPushButton*>("ButtonDelete")->click();
+    QCOMPARE(fx.consoleFiles(), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+    QCOMPARE(fx.avcFiles(), QStringList());
+    QCOMPARE(rowNames(dlg.rightList()), QStringList{"M4V50001.MP4"});
+}
+
+void TestFerryboxWindow::startFolder_data()
+{
+    QTest::addColumn<QByteArray>("settings");  // info.ini; empty: none
+    QTest::addColumn<QString>("start");        // <out>, <prog>, <home> or <tmp>
+    QTest::addColumn<bool>("homeExists");
+
+    QTest::newRow("the converter's output folder")
+        << QByteArray("[System]\nLastOutputOpenDir=<out>\n") << "<out>" << true;
+    QTest::newRow("with a trailing separator, key in another case")
+        << QByteArray("[system]\nlastoutputopendir=<out>/\n") << "<out>" << true;
+    QTest::newRow("relative: from the program folder")
+        << QByteArray("[System]\nLastOutputOpenDir=.\n") << "<prog>" << true;
+    QTest::newRow("no info.ini") << QByteArray() << "<home>" << true;
+    QTest::newRow("no key") << QByteArray("[System]\nLanguageFile=x.ini\n") << "<home>" << true;
+    QTest::newRow("folder gone") << QByteArray("[System]\nLastOutputOpenDir=<out>/gone\n")
+                                 << "<home>" << true;
+    QTest::newRow("a file") << QByteArray("[System]\nLastOutputOpenDir=<out>/a.MP4\n") << "<home>"
+                            << true;
+    QTest::newRow("the root") << QByteArray("[System]\nLastOutputOpenDir=/\n") << "<home>" << true;
+    QTest::newRow("no home either") << QByteArray() << "<tmp>" << false;
+}
+
+void TestFerryboxWindow::startFolder()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, start);
+    QFETCH(bool, homeExists);
+
+    Fixture fx;
+    fx.addPcVideo("a");
+    const QString program = fx.root() + "/program";
+    const QString home = fx.root() + "/home";
+    QVERIFY(QDir().mkpath(program));
+    if (homeExists) QVERIFY(QDir().mkpath(home));
+    if (!settings.isEmpty())
+        writeFile(program + "/info.ini",
+                  settings.replace("<out>", QFile::encodeName(fx.pcFolder())));
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home));
+    const QString folder = ComputerStartFolder(program + "/info.ini");
+    qputenv("HOME", oldHome);
+
+    start.replace("<out>", fx.pcFolder());
+    start.replace("<prog>", program);
+    start.replace("<home>", home);
+    start.replace("<tmp>", QDir::cleanPath(QDir::tempPath()));
+    QCOMPARE(folder, start);
+
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, folder, &prompts);
+    QCOMPARE(dlg.pcFolder(), start);
+    QCOMPARE(dlg.leftList()->count(), start == fx.pcFolder() ? 1 : 0);
 }
 
 void TestFerryboxWindow::clicksAndDragPayload()
@@ -288,8 +437,7 @@ void TestFerryboxWindow::clicksAndDragPayload()
         fx.addPcVideo(name);
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    dlg.setPcFolder(fx.pcFolder());
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     CCustomListBox* list = dlg.leftList();
@@ -408,8 +556,7 @@ void TestFerryboxWindow::upButton()
     fx.addPcVideo("a");
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    QCOMPARE(dlg.pcFolder(), QString("/"));
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     dlg.setPcFolder(from);
     dlg.findChild<QPushButton*>("ButtonUp")->click();
     QCOMPARE(dlg.pcFolder(), to);
@@ -423,7 +570,7 @@ void TestFerryboxWindow::detectionFailureAtStart()
     Fixture fx;
     SysfsDeviceDetector detector(fx.usbDevices(), fx.root() + "/no-mount-table");
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     QCOMPARE(prompts.messages, QStringList{"Could not open Devices"});
     QCOMPARE(dlg.findChild<QLabel*>("LabelStatus")->text(),
              QString("PSP Status: Error while trying to detect PSP!"));
@@ -440,8 +587,7 @@ void TestFerryboxWindow::deleteSelected()
     fx.setConsoleMounted(true);
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    dlg.setPcFolder(fx.pcFolder());
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     dlg.rightList()->setRowSelected(rowOf(dlg.rightList(), "M4V50002.MP4"), true);
     dlg.leftList()->setRowSelected(0, true);
 
@@ -463,7 +609,7 @@ void TestFerryboxWindow::enterEndsWindow()
     Fixture fx;
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     dlg.leftList()->setFocus();
@@ -477,7 +623,7 @@ void TestFerryboxWindow::enterEndsWindow()
     transfer->setFocus();
     QTest::keyClick(transfer, Qt::Key_Return);
     QVERIFY(dlg.isVisible());
-    QCOMPARE(prompts.messages, QStringList{"Transfer complete"});
+    QCOMPARE(prompts.messages, QStringList{"The PSP is not connected. Connect it and try again."});
 
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QVERIFY(!dlg.isVisible());
@@ -488,7 +634,7 @@ void TestFerryboxWindow::aboutBox()
     Fixture fx;
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     CAboutDlg about(&dlg);
     QCOMPARE(about.windowTitle(), QString("About Transfer Manager"));
     // 235 x 55 dialog units.
@@ -524,8 +670,7 @@ void TestFerryboxWindow::rowDrawing()
     fx.addPcVideo("clip");
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
-    CFerryboxDlg dlg(detector, &prompts);
-    dlg.setPcFolder(fx.pcFolder());
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
     CCustomListBox* list = dlg.leftList();
     list->setRowSelected(0, selected);
     dlg.show();

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The console shows MPEG-4 Part 2 video from one folder and AVC from another,
+// and nothing else: a video's kind decides where it goes or whether it goes.
+enum class Mp4VideoKind {
+    Mpeg4Part2,    // sample entry mp4v with MPEG-4 Visual as its object type
+    Avc,           // sample entry avc1 or avc3
+    OtherCodec,    // a video track of any other kind
+    NoVideoTrack,  // a readable MP4 without a video track
+    NotMp4,        // no readable box tree: another format, truncated or damaged
+};
+
+struct Mp4VideoProbe {
+    // The errno of a file that could not be opened or read; kind is then NotMp4.
+    int error = 0;
+    Mp4VideoKind kind = Mp4VideoKind::NotMp4;
+    // For OtherCodec, what the video is, for messages: "HEVC (H.265)", or the
+    // sample entry's four characters when they name nothing known.
+    QString codecName;
+};
+
+// Reads the sample description of the first video track of the MP4 at path
+// (moov/trak/mdia/minf/stbl/stsd), moov anywhere at the top level. Only box
+// headers and the small boxes on that path are read, each checked against its
+// parent and the file's end, so damaged or hostile files cost little and can
+// never make it read past what they are. Anything but a regular file is
+// refused before a byte is read (EISDIR for a folder, EINVAL else).
+Mp4VideoProbe ProbeMp4Video(const QString& path);

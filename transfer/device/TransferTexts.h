@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The texts of the transfer manager's message boxes, in one place.
+namespace TransferText {
+
+// Video store.
+inline const QString NoOutputPath = QStringLiteral("Error: Could not create an output path.");
+// %1 the file, %2 why: the system's text for the failure or one of the reasons below.
+inline const QString CouldNotTransfer = QStringLiteral("Could not transfer file %1 to PSP!\n%2");
+inline const QString NotReadableMp4 =
+    QStringLiteral("It is not a readable MP4 video, so the PSP could not show it.");
+inline const QString NoVideoTrack =
+    QStringLiteral("It holds no video track, so the PSP could not show it.");
+// %1 what the video is, such as "HEVC (H.265)".
+inline const QString UnplayableCodec =
+    QStringLiteral("Its video is %1; the PSP shows only MPEG-4 and AVC (H.264) video.");
+inline const QString DeleteFromPsp =
+    QStringLiteral("Are you sure you want to delete these files from the PSP?");
+inline const QString DeleteFromDisk =
+    QStringLiteral("Are you sure you want to delete these files from the hard drive?");
+inline const QString DeleteCaption = QStringLiteral("Warning");
+
+// Window.
+inline const QString TransferComplete = QStringLiteral("Transfer complete");
+inline const QString PspNotConnected =
+    QStringLiteral("The PSP is not connected. Connect it and try again.");
+inline const QString SelectVideos =
+    QStringLiteral("Select the videos to transfer in the list on the left first.");
+// %1 videos copied, %2 videos selected.
+inline const QString TransferIncomplete =
+    QStringLiteral("Only %1 of %2 videos were transferred to the PSP.");
+
+}  // namespace TransferText
