@@ -20,14 +20,6 @@ QStringList cliFormatNames()
 
 void print(FILE* stream, const QString& text) { std::fputs(text.toUtf8().constData(), stream); }
 
-std::optional<int> nonNegative(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || value < 0) return std::nullopt;
-    return value;
-}
-
 }  // namespace
 
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exitCode)
@@ -39,22 +31,33 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
         "a taken name gets a counter, as in name(1).mp3. The exit status is 0 when every\n"
         "file converted, 1 when any failed or the batch was stopped (Ctrl+C), 2 for a\n"
         "wrong command line. Sources are never deleted and the computer is never shut\n"
-        "down, whatever the converter's settings say."_s);
+        "down, whatever the converter's settings say.\n"
+        "\n"
+        "Profiles, device profiles and items are picked by name (the first equal one,\n"
+        "else the first equal without regard to case) or by their number, counted from\n"
+        "0 in the order --list shows them."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption format(
         u"format"_s, u"Output format: "_s + cliFormatNames().join(u", "_s) + u'.', u"FMT"_s);
     const QCommandLineOption profile(
         u"profile"_s,
-        u"The profile of that name (file name without extension) in the format's profile "
-        "folder; default the first one listed. Not for mp4 and 3gp."_s,
-        u"NAME"_s);
+        u"The format's profile of that name (file name without extension) or number; default "
+        "the first one listed. Not for mp4 and 3gp."_s,
+        u"NAME|N"_s);
     const QCommandLineOption device(
         u"device"_s,
-        u"mp4 and 3gp: the device profile of the format's menu, counted from 0 (default 0)."_s,
-        u"N"_s, u"0"_s);
+        u"mp4 and 3gp: the device profile of the format's menu, by title or number "
+        "(default 0)."_s,
+        u"NAME|N"_s);
     const QCommandLineOption item(
-        u"item"_s, u"mp4 and 3gp: the item of that device profile, counted from 0 (default 0)."_s,
-        u"M"_s, u"0"_s);
+        u"item"_s,
+        u"mp4 and 3gp: the item of that device profile, by title or number (default 0)."_s,
+        u"NAME|M"_s);
+    const QCommandLineOption list(
+        u"list"_s,
+        u"Prints the formats with their profiles, and the MP4 and 3GP device profiles with "
+        "their items, each with its number; only one format's with --format. Converts "
+        "nothing."_s);
     const QCommandLineOption output(
         u"output"_s, u"Output folder, created when missing; default the current folder."_s,
         u"DIR"_s);
@@ -69,7 +72,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
     const QCommandLineOption info(u"info"_s,
                                   u"Prints what the media library reports about each file."_s);
     parser.addOptions(
-        {help, format, profile, device, item, output, printCommand, printDisplay, info});
+        {help, format, profile, device, item, output, printCommand, printDisplay, info, list});
     parser.addPositionalArgument(u"FILE"_s, u"Media files to convert."_s, u"FILE..."_s);
 
     exitCode = 2;
@@ -90,10 +93,26 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
     options.files = parser.positionalArguments();
     options.outputFolder = parser.value(output);
     options.profile = parser.value(profile);
+    options.device = parser.value(device);
+    options.item = parser.value(item);
+    options.list = parser.isSet(list);
     const auto fail = [](const QString& why) {
         print(stderr, why + u"\nTry --help.\n"_s);
         return std::nullopt;
     };
+    if (options.list) {
+        const bool others = !options.files.isEmpty() || options.info || options.printCommand ||
+                            options.printDisplay || parser.isSet(output) || parser.isSet(profile) ||
+                            parser.isSet(device) || parser.isSet(item);
+        if (others) return fail(u"--list takes no files and no option but --format."_s);
+        if (parser.isSet(format)) {
+            const TOutputFormat* named = OutputFormatByCliName(parser.value(format));
+            if (!named) return fail(u"Unknown format: "_s + parser.value(format));
+            options.format = named->Index;
+        }
+        exitCode = 0;
+        return options;
+    }
     if (options.files.isEmpty()) return fail(u"No files given."_s);
     if (!options.info) {
         if (!parser.isSet(format)) return fail(u"--format is missing."_s);
@@ -110,11 +129,6 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, int& exi
     if (deviceFormat && parser.isSet(profile))
         return fail(u"--profile does not apply to "_s + parser.value(format).toLower() +
                     u": use --device and --item."_s);
-    const std::optional<int> deviceIndex = nonNegative(parser.value(device));
-    const std::optional<int> itemIndex = nonNegative(parser.value(item));
-    if (!deviceIndex || !itemIndex) return fail(u"--device and --item take a number from 0."_s);
-    options.device = *deviceIndex;
-    options.item = *itemIndex;
     exitCode = 0;
     return options;
 }

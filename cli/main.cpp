@@ -1,5 +1,6 @@
 // clipforge-cli: the converter's batch without windows, for scripts.
 
+#include "CliCatalogue.h"
 #include "CliOptions.h"
 #include "TerminalFront.h"
 #include "base/FileFunctions.h"
@@ -49,40 +50,6 @@ int failWith(const QString& text)
 {
     printLine(stderr, text);
     return 1;
-}
-
-// The profile or device item the options name, made the current choice.
-QString chooseProfile(TProfileCatalogue& catalogue, const CliOptions& options)
-{
-    const int format = options.format;
-    const QString formatName = OutputFormatOf(format)->CliName.toString();
-    if (OutputFormatOf(format)->DeviceScript) {
-        const int kind = format == ofMP4 ? dmMP4 : dm3GP;
-        const QList<TDeviceMenuEntry>& menu = kind == dmMP4 ? catalogue.Mp4Menu : catalogue.TgpMenu;
-        if (!catalogue.SelectDeviceProfile(GlobalVars, kind, options.device))
-            return u"There is no device profile "_s + QString::number(options.device) + u" for "_s +
-                   formatName + u" (there are "_s + QString::number(menu.size()) + u")."_s;
-        if (options.item >= catalogue.Items.size())
-            return u"The device profile \""_s + menu.at(options.device).Caption +
-                   u"\" has no item "_s + QString::number(options.item) + u" (it has "_s +
-                   QString::number(catalogue.Items.size()) + u")."_s;
-        catalogue.SelectedItem = options.item;
-        return {};
-    }
-    GlobalVars.OutputFormat = quint8(format);
-    TProfileList& list = catalogue.Lists[format];
-    if (options.profile.isEmpty()) {
-        if (list.Names.isEmpty())
-            return u"There is no "_s + formatName + u" profile in "_s +
-                   GlobalVars.ProfileDir[format];
-        list.Selected = 0;
-        return {};
-    }
-    list.Selected = int(list.Names.indexOf(options.profile));
-    if (list.Selected < 0)
-        return u"There is no "_s + formatName + u" profile \""_s + options.profile +
-               u"\". The profiles are: "_s + list.Names.join(u", "_s);
-    return {};
 }
 
 int printInfo(const QStringList& files)
@@ -194,7 +161,11 @@ int main(int argc, char* argv[])
         return failWith(Msg(MSG_CREATE_DIR_ERROR));
     TProfileCatalogue catalogue;
     catalogue.Load(GlobalVars);
-    const QString choiceError = chooseProfile(catalogue, *options);
+    if (options->list) {
+        std::fputs(CatalogueListing(catalogue, options->format).toUtf8().constData(), stdout);
+        return 0;
+    }
+    const QString choiceError = ChooseProfile(catalogue, GlobalVars, *options);
     if (!choiceError.isEmpty()) return failWith(choiceError);
 
     bool refused = false;
