@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 
 namespace avcore {
@@ -106,6 +107,7 @@ enum class Opt {
     Target,
     NoAudio,
     NoVideo,
+    Map,
     PassOn,
 };
 
@@ -135,7 +137,7 @@ constexpr std::array kOptions{
 constexpr std::array kPassedOptions{
     OptionRule{"-vf", Opt::PassOn, true},       OptionRule{"-af", Opt::PassOn, true},
     OptionRule{"-r", Opt::PassOn, true},        OptionRule{"-pix_fmt", Opt::PassOn, true},
-    OptionRule{"-map", Opt::PassOn, true},      OptionRule{"-profile:v", Opt::PassOn, true},
+    OptionRule{"-map", Opt::Map, true},         OptionRule{"-profile:v", Opt::PassOn, true},
     OptionRule{"-level", Opt::PassOn, true},    OptionRule{"-maxrate", Opt::PassOn, true},
     OptionRule{"-bufsize", Opt::PassOn, true},  OptionRule{"-vframes", Opt::PassOn, true},
     OptionRule{"-q:v", Opt::PassOn, true},      OptionRule{"-aspect", Opt::PassOn, true},
@@ -250,61 +252,47 @@ struct OutputChoices {
     bool sameQuality = false;
     bool noAudio = false;
     bool noVideo = false;
+    bool hasMap = false;
+
+    // Derived once the options are read.
+    std::string container;   // -f, else the output's extension
+    bool iso = false;        // a container of the ISO family
+    bool seekInput = false;  // -ss seeks the (only) input
 };
 
-}  // namespace
+// One option after the inputs: its rule (none for a token passed on unread)
+// and its value.
+struct OutputOption {
+    const OptionRule* rule = nullptr;
+    std::string token;
+    std::string value;
+};
 
-std::string FileUrl(const std::string& name)
+// The command line cut at the last input: the input options as ffmpeg gets
+// them, and the output options, each read once.
+struct CommandLine {
+    std::vector<std::string> inputSection;
+    std::vector<OutputOption> options;
+};
+
+// Step 1: the output is the last argument and the last -i ends the input
+// options. Sets the plan's inputs, output and overwrite flag; returns the
+// error line, or empty text.
+std::string SplitCommandLine(const std::vector<std::string>& legacy,
+                             const std::vector<std::string>& inputUrls, EncodePlan& plan,
+                             CommandLine& line)
 {
-    if (name == "-" || name.rfind("pipe:", 0) == 0 || name.find("://") != std::string::npos)
-        return name;
-    return "file:" + name;
-}
-
-bool IsLocalName(const std::string& name) { return FileUrl(name).rfind("file:", 0) == 0; }
-
-int AmrModeFor(AmrKind kind, long long bitsPerSecond)
-{
-    const auto pick = [bitsPerSecond](const auto& rates) {
-        int mode = 0;
-        for (int i = 0; i < static_cast<int>(rates.size()); ++i)
-            if (rates[static_cast<size_t>(i)] <= bitsPerSecond) mode = i;
-        return mode;
-    };
-    return kind == AmrKind::WideBand ? pick(kAmrWbRates) : pick(kAmrNbRates);
-}
-
-int AmrBitRate(AmrKind kind, int mode)
-{
-    const auto index = static_cast<size_t>(mode);
-    return kind == AmrKind::WideBand ? kAmrWbRates.at(index) : kAmrNbRates.at(index);
-}
-
-int AmrSampleRate(AmrKind kind) { return kind == AmrKind::WideBand ? 16000 : 8000; }
-
-EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
-                              const std::vector<std::string>& inputUrls,
-                              const std::string& outputUrl)
-{
-    EncodePlan plan;
-    const auto fail = [&plan](std::string message) {
-        plan.error = std::move(message);
-        return plan;
-    };
-
-    // The output is the last argument; the last -i ends the input options.
     if (!legacy.empty() && TakesValue(legacy.back()))
-        return fail("Error: option " + legacy.back() + " needs a value");
+        return "Error: option " + legacy.back() + " needs a value";
     size_t lastInput = std::string::npos;
     for (size_t i = 0; i + 1 < legacy.size(); ++i)
         if (legacy[i] == "-i") lastInput = i;
     if (lastInput == std::string::npos)
-        return fail("Error: no input file given (usage: avcore.dll -i INPUT [OPTIONS] OUTPUT)");
+        return "Error: no input file given (usage: avcore.dll -i INPUT [OPTIONS] OUTPUT)";
     const size_t end = legacy.size() - 1;
-    if (lastInput + 1 >= end) return fail("Error: no output file given after the input");
+    if (lastInput + 1 >= end) return "Error: no output file given after the input";
     plan.output = legacy[end];
 
-    std::vector<std::string> inputSection;
     bool inputFormat = false;
     for (size_t i = 0; i < lastInput + 2; ++i) {
         const std::string& token = legacy[i];
@@ -317,31 +305,39 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
             const size_t n = plan.inputs.size();
             plan.inputs.push_back(legacy[i]);
             plan.inputIsFile.push_back(!inputFormat);
-            inputSection.push_back(token);
+            line.inputSection.push_back(token);
             if (n < inputUrls.size())
-                inputSection.push_back(inputUrls[n]);
+                line.inputSection.push_back(inputUrls[n]);
             else
-                inputSection.push_back(inputFormat ? legacy[i] : FileUrl(legacy[i]));
+                line.inputSection.push_back(inputFormat ? legacy[i] : FileUrl(legacy[i]));
             inputFormat = false;
         } else {
             // lavfi inputs are filter graphs, not file names.
             if (token == "-f" && i + 1 < legacy.size() && legacy[i + 1] == "lavfi")
                 inputFormat = true;
-            inputSection.push_back(token);
+            line.inputSection.push_back(token);
         }
     }
 
-    // First look: which choices were made, wherever they stand.
-    OutputChoices choice;
     for (size_t i = lastInput + 2; i < end; ++i) {
-        const OptionRule* rule = FindOption(legacy[i]);
-        if (!rule) continue;
-        std::string value;
-        if (rule->takesValue) {
-            if (i + 1 >= end) return fail("Error: option " + legacy[i] + " needs a value");
-            value = legacy[++i];
+        OutputOption option{FindOption(legacy[i]), legacy[i], {}};
+        if (option.rule && option.rule->takesValue) {
+            if (i + 1 >= end) return "Error: option " + legacy[i] + " needs a value";
+            option.value = legacy[++i];
         }
-        switch (rule->opt) {
+        line.options.push_back(std::move(option));
+    }
+    return {};
+}
+
+// Step 2: which choices were made, wherever they stand; the last one counts.
+OutputChoices ReadChoices(const std::vector<OutputOption>& options, EncodePlan& plan)
+{
+    OutputChoices choice;
+    for (const OutputOption& option : options) {
+        if (!option.rule) continue;
+        const std::string& value = option.value;
+        switch (option.rule->opt) {
             case Opt::Overwrite:
                 plan.overwrite = true;
                 break;
@@ -386,152 +382,195 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
             case Opt::NoVideo:
                 choice.noVideo = true;
                 break;
+            case Opt::Map:
+                choice.hasMap = true;
+                break;
             case Opt::VideoBitRate:
             case Opt::Target:
             case Opt::PassOn:
                 break;
         }
     }
+    choice.container = choice.format.empty() ? Extension(plan.output) : choice.format;
+    choice.iso = std::find(kIsoContainers.begin(), kIsoContainers.end(), choice.container) !=
+                 kIsoContainers.end();
+    // With one input a start position seeks the input: ffmpeg then decodes only
+    // from the nearest key frame on, and still delivers the same frames.
+    choice.seekInput = choice.hasStart && plan.inputs.size() == 1;
+    return choice;
+}
 
-    const std::string container = choice.format.empty() ? Extension(plan.output) : choice.format;
-    const bool iso =
-        std::find(kIsoContainers.begin(), kIsoContainers.end(), container) != kIsoContainers.end();
-    const auto videoEncoder = [iso](const std::string& name) {
-        const std::string today = Rename(kVideoEncoders, name);
-        return iso ? Rename(kIsoVideoEncoders, today) : today;
-    };
-    if (!choice.videoCodec.empty()) plan.videoEncoder = videoEncoder(choice.videoCodec);
+std::string VideoEncoderFor(const std::string& name, const OutputChoices& choice)
+{
+    const std::string today = Rename(kVideoEncoders, name);
+    return choice.iso ? Rename(kIsoVideoEncoders, today) : today;
+}
 
-    if (!choice.noAudio) {
-        plan.amr = AmrKindOf(choice.audioCodec);
-        // 3GP's own default audio codec is AMR, which only avcore can encode.
-        if (choice.audioCodec.empty() &&
-            (container == "3gp" || container == "3g2" || container == "amr"))
-            plan.amr = AmrKind::NarrowBand;
-        if (plan.amr == AmrKind::None && !choice.audioCodec.empty())
-            plan.audioEncoder = Rename(kAudioEncoders, choice.audioCodec);
+// The AMR track avcore encodes itself: its kind, mode and whether avcore
+// writes a bare .amr file. Returns the error line, or empty text.
+std::string PlanAmr(const OutputChoices& choice, EncodePlan& plan)
+{
+    if (choice.noAudio) return {};
+    plan.amr = AmrKindOf(choice.audioCodec);
+    // 3GP's own default audio codec is AMR, which only avcore can encode.
+    if (choice.audioCodec.empty() &&
+        (choice.container == "3gp" || choice.container == "3g2" || choice.container == "amr"))
+        plan.amr = AmrKind::NarrowBand;
+    if (plan.amr == AmrKind::None) return {};
+
+    plan.audioEncoder = plan.amr == AmrKind::WideBand ? "amr_wb" : "amr_nb";
+    plan.amrRawFile = choice.container == "amr";
+    const std::string rate = std::to_string(AmrSampleRate(plan.amr));
+    const std::string name = plan.amr == AmrKind::WideBand ? "AMR wide-band" : "AMR narrow-band";
+    if (!choice.sampleRate.empty() && choice.sampleRate != rate)
+        return "Error: " + name + " audio is " + rate + " Hz mono; a sample rate of " +
+               choice.sampleRate + " Hz cannot be used";
+    if (!choice.channels.empty() && choice.channels != "1")
+        return "Error: " + name + " audio is " + rate + " Hz mono; " + choice.channels +
+               " channels cannot be used";
+    plan.amrMode = plan.amr == AmrKind::WideBand ? 8 : 7;
+    if (!choice.audioBitRate.empty()) {
+        const long long bits = BitsPerSecond(choice.audioBitRate, kAudioPlainLimit);
+        if (bits < 0) return "Error: audio bit rate " + choice.audioBitRate + " is not a number";
+        plan.amrMode = AmrModeFor(plan.amr, bits);
     }
-    if (plan.amr != AmrKind::None) {
-        plan.audioEncoder = plan.amr == AmrKind::WideBand ? "amr_wb" : "amr_nb";
-        plan.amrRawFile = container == "amr";
-        const std::string rate = std::to_string(AmrSampleRate(plan.amr));
-        const char* name = plan.amr == AmrKind::WideBand ? "AMR wide-band" : "AMR narrow-band";
-        if (!choice.sampleRate.empty() && choice.sampleRate != rate)
-            return fail("Error: " + std::string(name) + " audio is " + rate +
-                        " Hz mono; a sample rate of " + choice.sampleRate + " Hz cannot be used");
-        if (!choice.channels.empty() && choice.channels != "1")
-            return fail("Error: " + std::string(name) + " audio is " + rate + " Hz mono; " +
-                        choice.channels + " channels cannot be used");
-        plan.amrMode = plan.amr == AmrKind::WideBand ? 8 : 7;
-        if (!choice.audioBitRate.empty()) {
-            const long long bits = BitsPerSecond(choice.audioBitRate, kAudioPlainLimit);
-            if (bits < 0)
-                return fail("Error: audio bit rate " + choice.audioBitRate + " is not a number");
-            plan.amrMode = AmrModeFor(plan.amr, bits);
-        }
-    }
+    return {};
+}
+
+// Step 3: the encoders today's ffmpeg (or avcore) uses, and the choices no
+// encoder can take. Returns the error line, or empty text.
+std::string ChooseEncoders(const OutputChoices& choice, EncodePlan& plan)
+{
+    if (!choice.videoCodec.empty()) plan.videoEncoder = VideoEncoderFor(choice.videoCodec, choice);
+    if (std::string error = PlanAmr(choice, plan); !error.empty()) return error;
+    if (plan.amr == AmrKind::None && !choice.noAudio && !choice.audioCodec.empty())
+        plan.audioEncoder = Rename(kAudioEncoders, choice.audioCodec);
 
     if (plan.videoEncoder == "h263" && !choice.size.empty() &&
         std::find(kH263Sizes.begin(), kH263Sizes.end(), choice.size) == kH263Sizes.end() &&
         choice.size.find('x') != std::string::npos)
-        return fail("Error: picture size " + choice.size +
-                    " is not allowed for H.263 (allowed: 128x96, 176x144, 352x288, 704x576, "
-                    "1408x1152)");
+        return "Error: picture size " + choice.size +
+               " is not allowed for H.263 (allowed: 128x96, 176x144, 352x288, 704x576, "
+               "1408x1152)";
+    return {};
+}
 
-    // With one input a start position seeks the input: ffmpeg then decodes only
-    // from the nearest key frame on, and still delivers the same frames.
-    const bool seekInput = choice.hasStart && plan.inputs.size() == 1;
-    if (seekInput) {
-        const auto at = std::find(inputSection.begin(), inputSection.end(), "-i");
-        inputSection.insert(at, {"-ss", choice.start});
+// Step 4, for one option: what today's ffmpeg gets for it, in its place.
+void TranslateOption(const OutputOption& option, const OutputChoices& choice,
+                     const EncodePlan& plan, std::vector<std::string>& out)
+{
+    if (!option.rule) {
+        out.push_back(option.token);
+        return;
     }
-
+    const std::string& value = option.value;
     const bool amr = plan.amr != AmrKind::None;
-    std::vector<std::string> options;
-    for (size_t i = lastInput + 2; i < end; ++i) {
-        const OptionRule* rule = FindOption(legacy[i]);
-        if (!rule) {
-            options.push_back(legacy[i]);
-            continue;
-        }
-        const std::string value = rule->takesValue ? legacy[++i] : std::string();
-        const auto add = [&options](std::string_view name, const std::string& v) {
-            options.emplace_back(name);
-            options.push_back(v);
-        };
-        switch (rule->opt) {
-            case Opt::Overwrite:
-            case Opt::NoOverwrite:
-            case Opt::SameQuality:
-                break;
-            case Opt::Format:
-                if (!plan.amrRawFile) add("-f", Rename(kFormats, value));
-                break;
-            case Opt::VideoCodec:
-                add("-c:v", videoEncoder(value));
-                break;
-            case Opt::AudioCodec:
-                if (!amr) add("-c:a", Rename(kAudioEncoders, value));
-                break;
-            case Opt::VideoBitRate:
-                if (!choice.sameQuality) add("-b:v", BitRate(value, kVideoPlainLimit));
-                break;
-            case Opt::AudioBitRate:
-                if (!amr) add("-b:a", BitRate(value, kAudioPlainLimit));
-                break;
-            case Opt::Channels:
-                if (!amr) add("-ac", value == "5:1" ? std::string("6") : value);
-                break;
-            case Opt::SampleRate:
-                if (amr) break;
-                if (plan.audioEncoder == "ac3" || plan.audioEncoder == "ac3_fixed")
-                    add("-ar", Ac3SampleRate(value));
-                else
-                    add("-ar", value);
-                break;
-            case Opt::Size:
-                add("-s", plan.videoEncoder == "rv10" ? MacroblockSize(value) : value);
-                break;
-            case Opt::Start:
-                if (!seekInput) add("-ss", value);
-                break;
-            case Opt::Duration:
-                add("-t", value);
-                break;
-            case Opt::Target:
-                add("-target", value);
-                break;
-            case Opt::PassOn:
-                add(rule->name, value);
-                break;
-            case Opt::NoAudio:
-                options.emplace_back("-an");
-                break;
-            case Opt::NoVideo:
-                options.emplace_back("-vn");
-                break;
-        }
+    const auto add = [&out](std::string_view name, const std::string& v) {
+        out.emplace_back(name);
+        out.push_back(v);
+    };
+    switch (option.rule->opt) {
+        case Opt::Overwrite:
+        case Opt::NoOverwrite:
+        case Opt::SameQuality:
+            break;
+        case Opt::Format:
+            if (!plan.amrRawFile) add("-f", Rename(kFormats, value));
+            break;
+        case Opt::VideoCodec:
+            add("-c:v", VideoEncoderFor(value, choice));
+            break;
+        case Opt::AudioCodec:
+            if (!amr) add("-c:a", Rename(kAudioEncoders, value));
+            break;
+        case Opt::VideoBitRate:
+            if (!choice.sameQuality) add("-b:v", BitRate(value, kVideoPlainLimit));
+            break;
+        case Opt::AudioBitRate:
+            if (!amr) add("-b:a", BitRate(value, kAudioPlainLimit));
+            break;
+        case Opt::Channels:
+            if (!amr) add("-ac", value == "5:1" ? std::string("6") : value);
+            break;
+        case Opt::SampleRate:
+            if (amr) break;
+            if (plan.audioEncoder == "ac3" || plan.audioEncoder == "ac3_fixed")
+                add("-ar", Ac3SampleRate(value));
+            else
+                add("-ar", value);
+            break;
+        case Opt::Size:
+            add("-s", plan.videoEncoder == "rv10" ? MacroblockSize(value) : value);
+            break;
+        case Opt::Start:
+            if (!choice.seekInput) add("-ss", value);
+            break;
+        case Opt::Duration:
+            add("-t", value);
+            break;
+        case Opt::Target:
+            add("-target", value);
+            break;
+        case Opt::Map:
+        case Opt::PassOn:
+            add(option.rule->name, value);
+            break;
+        case Opt::NoAudio:
+            out.emplace_back("-an");
+            break;
+        case Opt::NoVideo:
+            out.emplace_back("-vn");
+            break;
     }
+}
+
+// Step 4: the output options in today's words, and what the choices add.
+std::vector<std::string> TranslateOptions(const std::vector<OutputOption>& options,
+                                          const OutputChoices& choice, const EncodePlan& plan)
+{
+    std::vector<std::string> out;
+    for (const OutputOption& option : options)
+        TranslateOption(option, choice, plan, out);
     // Real Video 1 takes whole macroblocks only; keeping the source size means
     // the nearest size below it that it can take.
     if (plan.videoEncoder == "rv10" && choice.size.empty() && !choice.noVideo)
-        options.insert(options.end(), {"-vf", "scale=trunc(iw/16)*16:trunc(ih/16)*16"});
+        out.insert(out.end(), {"-vf", "scale=trunc(iw/16)*16:trunc(ih/16)*16"});
     if (choice.sameQuality && !choice.noVideo) {
         QualityRule rule = kDefaultQuality;
         for (const auto& r : kQuality)
             if (r.encoder == plan.videoEncoder) rule = r;
-        if (!rule.option.empty()) {
-            options.emplace_back(rule.option);
-            options.emplace_back(rule.value);
-        }
+        if (!rule.option.empty())
+            out.insert(out.end(), {std::string(rule.option), std::string(rule.value)});
     }
+    return out;
+}
 
-    const std::string output = outputUrl.empty() ? FileUrl(plan.output) : outputUrl;
-    if (!amr) {
-        plan.arguments = inputSection;
-        plan.arguments.insert(plan.arguments.end(), options.begin(), options.end());
-        plan.arguments.push_back(output);
-        return plan;
+template <typename... Parts>
+std::vector<std::string> Joined(const Parts&... parts)
+{
+    std::vector<std::string> all;
+    (all.insert(all.end(), std::begin(parts), std::end(parts)), ...);
+    return all;
+}
+
+// Step 5: the ffmpeg runs of the plan.
+void AssembleRuns(const CommandLine& line, const std::vector<std::string>& options,
+                  const OutputChoices& choice, const std::string& outputUrl, EncodePlan& plan)
+{
+    std::vector<std::string> inputs = line.inputSection;
+    if (choice.seekInput)
+        inputs.insert(std::find(inputs.begin(), inputs.end(), "-i"), {"-ss", choice.start});
+    const std::vector<std::string> output{outputUrl.empty() ? FileUrl(plan.output) : outputUrl};
+
+    if (plan.amr == AmrKind::None) {
+        plan.arguments = Joined(inputs, options, output);
+        if (choice.container == "psp" && !choice.noAudio && !choice.hasMap) {
+            const std::string silence = std::to_string(plan.inputs.size()) + ":a:0";
+            plan.withSilenceArguments = Joined(
+                inputs, std::vector<std::string>{"-f", "lavfi", "-i", "anullsrc"}, options,
+                std::vector<std::string>{"-map", "0:v:0", "-map", silence, "-shortest"}, output);
+        }
+        return;
     }
 
     const std::vector<std::string> pcm{"-vn",
@@ -548,28 +587,65 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                                        "pipe:1"};
     if (plan.amrRawFile) {
         // The decoding run is the main run; avcore writes the .amr file itself.
-        plan.arguments = inputSection;
-        plan.arguments.insert(plan.arguments.end(), options.begin(), options.end());
-        plan.arguments.insert(plan.arguments.end(), pcm.begin(), pcm.end());
-        return plan;
+        plan.arguments = Joined(inputs, options, pcm);
+        return;
     }
-    plan.decoderArguments = inputSection;
-    if (choice.hasDuration)
-        plan.decoderArguments.insert(plan.decoderArguments.end(), {"-t", choice.duration});
-    plan.decoderArguments.insert(plan.decoderArguments.end(), pcm.begin(), pcm.end());
+    std::vector<std::string> duration;
+    if (choice.hasDuration) duration = {"-t", choice.duration};
+    plan.decoderArguments = Joined(inputs, duration, pcm);
+    plan.silentArguments = Joined(inputs, options, std::vector<std::string>{"-an"}, output);
 
-    plan.silentArguments = inputSection;
-    plan.silentArguments.insert(plan.silentArguments.end(), options.begin(), options.end());
-    plan.silentArguments.insert(plan.silentArguments.end(), {"-an", output});
-
-    plan.arguments = inputSection;
-    plan.arguments.insert(plan.arguments.end(),
-                          {"-thread_queue_size", "512", "-f", "amr", "-i", "pipe:3"});
-    plan.arguments.insert(plan.arguments.end(), options.begin(), options.end());
-    if (!choice.noVideo) plan.arguments.insert(plan.arguments.end(), {"-map", "0:v?"});
+    std::vector<std::string> maps;
+    if (!choice.noVideo) maps = {"-map", "0:v?"};
     const std::string amrInput = std::to_string(plan.inputs.size()) + ":a";
-    plan.arguments.insert(plan.arguments.end(), {"-map", amrInput, "-c:a", "copy"});
-    plan.arguments.push_back(output);
+    maps.insert(maps.end(), {"-map", amrInput, "-c:a", "copy"});
+    plan.arguments = Joined(
+        inputs, std::vector<std::string>{"-thread_queue_size", "512", "-f", "amr", "-i", "pipe:3"},
+        options, maps, output);
+}
+
+}  // namespace
+
+std::string FileUrl(const std::string& name)
+{
+    if (name == "-" || name.rfind("pipe:", 0) == 0 || name.find("://") != std::string::npos)
+        return name;
+    return "file:" + name;
+}
+
+bool IsLocalName(const std::string& name) { return FileUrl(name).rfind("file:", 0) == 0; }
+
+int AmrModeFor(AmrKind kind, long long bitsPerSecond)
+{
+    const auto pick = [bitsPerSecond](const auto& rates) {
+        int mode = 0;
+        for (int i = 0; i < static_cast<int>(rates.size()); ++i)
+            if (rates[static_cast<size_t>(i)] <= bitsPerSecond) mode = i;
+        return mode;
+    };
+    return kind == AmrKind::WideBand ? pick(kAmrWbRates) : pick(kAmrNbRates);
+}
+
+int AmrBitRate(AmrKind kind, int mode)
+{
+    const auto index = static_cast<size_t>(mode);
+    return kind == AmrKind::WideBand ? kAmrWbRates.at(index) : kAmrNbRates.at(index);
+}
+
+int AmrSampleRate(AmrKind kind) { return kind == AmrKind::WideBand ? 16000 : 8000; }
+
+EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
+                              const std::vector<std::string>& inputUrls,
+                              const std::string& outputUrl)
+{
+    EncodePlan plan;
+    CommandLine line;
+    plan.error = SplitCommandLine(legacy, inputUrls, plan, line);
+    if (!plan.error.empty()) return plan;
+    const OutputChoices choice = ReadChoices(line.options, plan);
+    plan.error = ChooseEncoders(choice, plan);
+    if (!plan.error.empty()) return plan;
+    AssembleRuns(line, TranslateOptions(line.options, choice, plan), choice, outputUrl, plan);
     return plan;
 }
 

@@ -30,6 +30,11 @@ struct EncodePlan {
     // The main run for an input without sound: no AMR track.
     std::vector<std::string> silentArguments;
 
+    // The psp container takes no video without a sound track: for an input
+    // without sound the main run is made again with this call, which adds a
+    // silent one. Empty when the output needs none or sound was switched off.
+    std::vector<std::string> withSilenceArguments;
+
     std::string videoEncoder;  // today's encoder names, empty when not chosen
     std::string audioEncoder;
 
@@ -38,7 +43,9 @@ struct EncodePlan {
 };
 
 // inputUrls (one per -i, in order) and outputUrl replace the names given on
-// the command line; when empty, FileUrl of each given name is used.
+// the command line; when empty, FileUrl of each given name is used. The steps:
+// split the command line, read the choices made, pick the encoders (and plan
+// the AMR track), translate each option, and put the runs together.
 EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                               const std::vector<std::string>& inputUrls = {},
                               const std::string& outputUrl = {});

@@ -1,6 +1,9 @@
 #include "ConsoleOutput.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 
@@ -198,6 +201,13 @@ bool ConsoleRewriter::reportsNoStream(const std::vector<std::string>& errors)
     return false;
 }
 
+bool ConsoleRewriter::listsSoundStream(const std::string& text)
+{
+    const size_t indent = text.find_first_not_of(' ');
+    return indent != std::string::npos && text.compare(indent, 8, "Stream #") == 0 &&
+           text.find(": Audio: ") != std::string::npos;
+}
+
 bool ConsoleRewriter::isReplacedByAvcore(const std::string& text)
 {
     return StartsWith(text, "frame=") || StartsWith(text, "size=") ||
@@ -273,6 +283,19 @@ std::string ProgressReader::feed(const std::string& line)
     return "frame=" + get("frame") + " fps=" + get("fps") + " size=" + size + " time=" + time +
            " bitrate=" + get("bitrate") + " speed=" + get("speed") +
            (value == "end" ? "\r\n" : "\r");
+}
+
+void ReadLines(Fd& fd, LineSplitter& lines, const std::function<void(const std::string&)>& onLine)
+{
+    char buffer[65536];
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) return;
+    if (n <= 0) {
+        lines.finish(onLine);
+        fd.reset();
+        return;
+    }
+    lines.feed(buffer, static_cast<size_t>(n), onLine);
 }
 
 }  // namespace avcore

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "Process.h"
 
 // What the converter reads from avcore: ffmpeg's header lines naming the files
 // as the caller gave them, progress lines " time=<seconds> " ending in CR, and
@@ -36,6 +39,9 @@ public:
 
     // ffmpeg logs a failed write of the output file but may still exit with 0.
     static bool reportsLostOutput(const std::vector<std::string>& errors);
+
+    // A line of ffmpeg's stream listing that names a sound stream.
+    static bool listsSoundStream(const std::string& text);
 
     // The input lacks the kind of stream a run asked for.
     static bool reportsNoStream(const std::vector<std::string>& errors);
@@ -110,5 +116,9 @@ public:
 private:
     std::string m_pending;
 };
+
+// Reads what fd has ready and passes on the lines it completes; at its end
+// the last line follows and fd is closed.
+void ReadLines(Fd& fd, LineSplitter& lines, const std::function<void(const std::string&)>& onLine);
 
 }  // namespace avcore

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "AmrEncoder.h"
+#include "AmrTrack.h"
 #include "Arguments.h"
 #include "ConsoleOutput.h"
 #include "FfmpegLocation.h"
@@ -52,21 +52,6 @@ int Fail(const std::string& errorLine)
     return 1;
 }
 
-bool WriteAll(int fd, const std::string& data, std::string& error)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = strerror(errno);
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // The options every ffmpeg run gets: no keyboard, no banner, level-tagged log
 // lines, progress as key=value blocks four times a second. The run that makes
 // the output fails when it wrote nothing (a start past the end, a zero
@@ -83,7 +68,7 @@ std::vector<std::string> CommonOptions(const char* level, int progressFd)
     return options;
 }
 
-void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+bool ExitedWell(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
 class Session {
 public:
@@ -97,20 +82,17 @@ public:
 private:
     void onMainLine(const std::string& line);
     void onDecoderLine(const std::string& line);
-    // Reads what one stream has ready; at its end the last line is passed on
-    // and the stream closed.
-    template <typename OnLine>
-    void drain(Fd& fd, LineSplitter& lines, OnLine&& onLine);
-    void drainDecoderErr()
-    {
-        drain(m_decoderErr, m_decoderLines, [this](const std::string& l) { onDecoderLine(l); });
-    }
     void hold(const std::string& text);
     void stopChildren();
-    void readStopRequest();
-    bool awaitSound();
+    // Takes a stop request; true once the conversion is stopped.
+    bool readStopRequest();
+    // Starts the main run with these arguments; the error line, or empty text.
+    std::string startMain(const std::string& ffmpeg, const std::vector<std::string>& planned);
+    // Serves the main run (and the AMR track) to its end; its waitpid status.
+    int runMain();
     bool pump();
-    int finish();
+    bool needsSilence(int mainStatus) const;
+    int finish(int mainStatus);
 
     const EncodePlan& m_plan;
     OutputFile& m_output;
@@ -118,16 +100,13 @@ private:
 
     Fd m_signals;
     pid_t m_main = -1;
-    pid_t m_decoder = -1;
-    Fd m_mainErr, m_progress, m_decoderErr, m_pcm, m_amrPipe;
-    LineSplitter m_mainLines, m_progressLines, m_decoderLines;
+    Fd m_mainErr, m_progress;
+    LineSplitter m_mainLines, m_progressLines;
     MetadataFilter m_metadata;
     ProgressReader m_progressReader;
-    std::unique_ptr<AmrEncoder> m_encoder;
-    std::string m_amr;  // encoded bytes not yet written
-    bool m_pcmDone = false;
+    std::unique_ptr<AmrTrack> m_amr;
+    bool m_inputHasSound = false;
     std::vector<std::string> m_errors;
-    std::string m_writeError;
     int m_stopSignal = 0;
 };
 
@@ -144,6 +123,7 @@ void Session::onMainLine(const std::string& raw)
     if (line.level == LogLevel::Error) {
         hold(line.text);
     } else if (!m_metadata.skips(line.text) && !ConsoleRewriter::isReplacedByAvcore(line.text)) {
+        if (ConsoleRewriter::listsSoundStream(line.text)) m_inputHasSound = true;
         PrintLine(ConsoleRewriter::asNotice(line.text));
     }
 }
@@ -156,115 +136,103 @@ void Session::onDecoderLine(const std::string& raw)
 
 void Session::stopChildren()
 {
-    for (pid_t pid : {m_main, m_decoder})
-        if (pid > 0) ::kill(pid, SIGTERM);
+    if (m_main > 0) ::kill(m_main, SIGTERM);
+    if (m_amr) m_amr->stop();
 }
 
 int Session::run(const std::string& ffmpeg)
 {
-    std::string error;
-    const auto pipeFailed = [&error] { return Fail("Error: cannot create a pipe: " + error); };
-    const auto startFailed = [&] {
-        stopChildren();
-        return Fail("Error: cannot start ffmpeg " + Quote(ffmpeg) + ": " + error);
-    };
-    Pipe mainErr, progress;
-    if (!MakePipe(mainErr, error) || !MakePipe(progress, error)) return pipeFailed();
-
-    const bool amr = m_plan.amr != AmrKind::None;
-    bool muxAmr = amr && !m_plan.amrRawFile;
-    Pipe pcm, amrPipe;
-    if (amr) {
-        m_encoder = std::make_unique<AmrEncoder>(m_plan.amr, m_plan.amrMode);
-        if (!m_encoder->isValid()) return Fail("Error: the AMR encoder could not be started");
-        if (!MakePipe(pcm, error)) return pipeFailed();
-    }
-
-    if (muxAmr) {
-        // The decoding run goes first: only once it delivers sound does the
-        // muxing run get an AMR track; an input without sound gets none.
-        Pipe decoderErr;
-        if (!MakePipe(decoderErr, error) || !MakePipe(amrPipe, error)) return pipeFailed();
-        std::vector<std::string> decoderArgs = CommonOptions("level+error", -1);
-        decoderArgs.insert(decoderArgs.end(), m_plan.decoderArguments.begin(),
-                           m_plan.decoderArguments.end());
-        m_decoder =
-            Spawn(ffmpeg, decoderArgs, {{1, pcm.write.get()}, {2, decoderErr.write.get()}}, error);
-        if (m_decoder < 0) return startFailed();
-        m_decoderErr = std::move(decoderErr.read);
-        m_pcm = std::move(pcm.read);
-        pcm.write.reset();
-        decoderErr.write.reset();
-        if (!awaitSound()) {
-            if (m_stopSignal != 0) return finish();
-            int status = 0;
-            while (::waitpid(m_decoder, &status, 0) < 0 && errno == EINTR) {
+    const std::vector<std::string>* planned = &m_plan.arguments;
+    if (m_plan.amr != AmrKind::None) {
+        m_amr = std::make_unique<AmrTrack>(m_plan, m_output.fd.get(),
+                                           [this](const std::string& l) { onDecoderLine(l); });
+        std::string error;
+        if (!m_amr->prepare(error)) return Fail(error);
+        if (m_amr->muxed()) {
+            // The decoding run goes first: only once it delivers sound does the
+            // muxing run get an AMR track; an input without sound gets none.
+            if (!m_amr->startDecoder(ffmpeg, CommonOptions("level+error", -1), error))
+                return Fail("Error: cannot start ffmpeg " + Quote(ffmpeg) + ": " + error);
+            if (!m_amr->awaitSound(m_signals, [this] { return readStopRequest(); })) {
+                if (m_stopSignal != 0) return finish(0);
+                const int status = m_amr->decoderStatus();
+                if (!ExitedWell(status) && !ConsoleRewriter::reportsNoStream(m_errors))
+                    return Fail(m_rewriter.describeFailure(
+                        m_errors, "Error: ffmpeg failed (" + DescribeStatus(status) + ")"));
+                m_errors.clear();
+                m_amr->drop();
+                planned = &m_plan.silentArguments;
             }
-            m_decoder = -1;
-            const bool silent = (WIFEXITED(status) && WEXITSTATUS(status) == 0) ||
-                                ConsoleRewriter::reportsNoStream(m_errors);
-            if (!silent)
-                return Fail(m_rewriter.describeFailure(
-                    m_errors, "Error: ffmpeg failed (" + DescribeStatus(status) + ")"));
-            m_errors.clear();
-            m_amr.clear();
-            muxAmr = false;
         }
     }
 
-    // The main run: fd 2 its log, fd 3 (fd 4 when fd 3 carries our AMR) its
-    // progress blocks, and for a bare .amr file fd 1 the PCM it decodes.
-    const int progressFd = muxAmr ? 4 : 3;
-    const auto& planned =
-        amr && !m_plan.amrRawFile && !muxAmr ? m_plan.silentArguments : m_plan.arguments;
+    if (std::string error = startMain(ffmpeg, *planned); !error.empty()) return Fail(error);
+    int status = runMain();
+    if (needsSilence(status)) {
+        // Known only now that ffmpeg listed the input: it has no sound.
+        m_errors.clear();
+        if (std::string error = startMain(ffmpeg, m_plan.withSilenceArguments); !error.empty())
+            return Fail(error);
+        status = runMain();
+    }
+    return finish(status);
+}
+
+std::string Session::startMain(const std::string& ffmpeg, const std::vector<std::string>& planned)
+{
+    std::string error;
+    Pipe log, progress;
+    if (!MakePipe(log, error) || !MakePipe(progress, error))
+        return "Error: cannot create a pipe: " + error;
+    // fd 2 the log, fd 3 (fd 4 when fd 3 carries our AMR) the progress blocks.
+    const int progressFd = m_amr && m_amr->muxed() ? 4 : 3;
     std::vector<std::string> args = CommonOptions("level+info", progressFd);
     args.insert(args.end(), planned.begin(), planned.end());
-    std::vector<std::pair<int, int>> fds{{2, mainErr.write.get()},
-                                         {progressFd, progress.write.get()}};
-    if (m_plan.amrRawFile) fds.emplace_back(1, pcm.write.get());
-    if (muxAmr) fds.emplace_back(3, amrPipe.read.get());
+    std::vector<std::pair<int, int>> fds{{2, log.write.get()}, {progressFd, progress.write.get()}};
+    if (m_amr) m_amr->addMainRunFds(fds);
     m_main = Spawn(ffmpeg, args, fds, error);
-    if (m_main < 0) return startFailed();
-
+    if (m_main < 0) {
+        stopChildren();
+        return "Error: cannot start ffmpeg " + Quote(ffmpeg) + ": " + error;
+    }
     // Only the children keep the writing ends, so their exit reads as end of file.
-    m_mainErr = std::move(mainErr.read);
+    m_mainErr = std::move(log.read);
     m_progress = std::move(progress.read);
-    if (m_plan.amrRawFile) m_pcm = std::move(pcm.read);
-    if (muxAmr) m_amrPipe = std::move(amrPipe.write);
-    mainErr.write.reset();
-    progress.write.reset();
-    pcm.write.reset();
-    amrPipe.read.reset();
-    if (m_amrPipe.isOpen()) SetNonBlocking(m_amrPipe.get());
+    m_metadata = MetadataFilter();
+    if (m_amr) m_amr->mainRunStarted();
+    return {};
+}
 
+int Session::runMain()
+{
     while (pump()) {
     }
-    return finish();
+    const int status = WaitFor(m_main);
+    m_main = -1;
+    return status;
+}
+
+bool Session::needsSilence(int mainStatus) const
+{
+    return !ExitedWell(mainStatus) && m_stopSignal == 0 && !m_inputHasSound &&
+           !m_plan.withSilenceArguments.empty();
 }
 
 // Waits for the children and decides: the output is put in place, or one
 // error line says why not.
-int Session::finish()
+int Session::finish(int mainStatus)
 {
-    int mainStatus = 0;
-    int decoderStatus = 0;
-    if (m_main > 0)
-        while (::waitpid(m_main, &mainStatus, 0) < 0 && errno == EINTR) {
-        }
-    if (m_decoder > 0)
-        while (::waitpid(m_decoder, &decoderStatus, 0) < 0 && errno == EINTR) {
-        }
+    const int decoderStatus = m_amr ? m_amr->finish() : 0;
     if (m_stopSignal != 0)
         return Fail("Error: the conversion was stopped (signal " + std::to_string(m_stopSignal) +
                     ")");
-    if (!m_writeError.empty()) hold(m_output.target + ": " + m_writeError);
-    const bool ok = WIFEXITED(mainStatus) && WEXITSTATUS(mainStatus) == 0 &&
-                    WIFEXITED(decoderStatus) && WEXITSTATUS(decoderStatus) == 0 &&
-                    m_writeError.empty() && !ConsoleRewriter::reportsLostOutput(m_errors);
+    const std::string writeError = m_amr ? m_amr->writeError() : std::string();
+    if (!writeError.empty()) hold(m_output.target + ": " + writeError);
+    const bool ok = ExitedWell(mainStatus) && ExitedWell(decoderStatus) && writeError.empty() &&
+                    !ConsoleRewriter::reportsLostOutput(m_errors);
     if (!ok) {
-        const std::string status = !(WIFEXITED(mainStatus) && WEXITSTATUS(mainStatus) == 0)
-                                       ? DescribeStatus(mainStatus)
-                                       : DescribeStatus(decoderStatus);
+        const std::string status =
+            DescribeStatus(!ExitedWell(mainStatus) ? mainStatus : decoderStatus);
         return Fail(m_rewriter.describeFailure(m_errors, "Error: ffmpeg failed (" + status + ")"));
     }
     if (m_plan.amrRawFile && m_output.fd.isOpen() && ::fsync(m_output.fd.get()) != 0 &&
@@ -276,118 +244,34 @@ int Session::finish()
     return 0;
 }
 
-// Reads the decoding run until its first sound arrives (true) or its output
-// ends without any (false).
-bool Session::awaitSound()
-{
-    char buffer[65536];
-    while (m_pcm.isOpen() && m_stopSignal == 0) {
-        pollfd fds[3] = {{m_pcm.get(), POLLIN, 0},
-                         {m_signals.get(), POLLIN, 0},
-                         {m_decoderErr.get(), POLLIN, 0}};
-        if (::poll(fds, m_decoderErr.isOpen() ? 3 : 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (fds[1].revents != 0) readStopRequest();
-        if (m_decoderErr.isOpen() && fds[2].revents != 0) drainDecoderErr();
-        if (fds[0].revents == 0) continue;
-        const ssize_t n = ::read(m_pcm.get(), buffer, sizeof buffer);
-        if (n > 0) {
-            m_encoder->feed(buffer, static_cast<size_t>(n), m_amr);
-            return true;
-        }
-        if (n == 0 || errno != EINTR) m_pcm.reset();
-    }
-    // What the decoder said before it ended is still to be read.
-    while (m_decoderErr.isOpen())
-        drainDecoderErr();
-    return false;
-}
-
-template <typename OnLine>
-void Session::drain(Fd& fd, LineSplitter& lines, OnLine&& onLine)
-{
-    char buffer[65536];
-    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) return;
-    if (n <= 0) {
-        lines.finish(onLine);
-        fd.reset();
-        return;
-    }
-    lines.feed(buffer, static_cast<size_t>(n), onLine);
-}
-
-void Session::readStopRequest()
+bool Session::readStopRequest()
 {
     char signal = 0;
     if (::read(m_signals.get(), &signal, 1) == 1 && m_stopSignal == 0) {
         m_stopSignal = signal;
         stopChildren();
     }
+    return m_stopSignal != 0;
 }
 
 // One round of waiting; false once every stream has ended.
 bool Session::pump()
 {
-    const bool pcmWanted = m_pcm.isOpen() && m_amr.size() < (1 << 20);
-    pollfd fds[6];
-    nfds_t count = 0;
-    const auto watch = [&](const Fd& fd, short events) -> int {
-        if (!fd.isOpen()) return -1;
-        fds[count] = pollfd{fd.get(), events, 0};
-        return static_cast<int>(count++);
-    };
-    const int iErr = watch(m_mainErr, POLLIN);
-    const int iProgress = watch(m_progress, POLLIN);
-    const int iDecoderErr = watch(m_decoderErr, POLLIN);
-    const int iPcm = pcmWanted ? watch(m_pcm, POLLIN) : -1;
-    const int iAmr = m_amr.empty() ? -1 : watch(m_amrPipe, POLLOUT);
-    const int iSignals = watch(m_signals, POLLIN);
-    if (iErr < 0 && iProgress < 0 && iDecoderErr < 0 && !m_pcm.isOpen() && !m_amrPipe.isOpen())
-        return false;
-    if (::poll(fds, count, -1) < 0) return errno == EINTR;
+    PollSet set;
+    const int iLog = set.add(m_mainErr, POLLIN);
+    const int iProgress = set.add(m_progress, POLLIN);
+    if (m_amr) m_amr->watch(set);
+    if (!m_mainErr.isOpen() && !m_progress.isOpen() && !(m_amr && m_amr->isOpen())) return false;
+    const int iSignals = set.add(m_signals, POLLIN);
+    if (!set.wait()) return errno == EINTR;
 
-    char buffer[65536];
-    const auto ready = [&](int index) {
-        return index >= 0 && (fds[index].revents & (POLLIN | POLLOUT | POLLHUP | POLLERR)) != 0;
-    };
-    if (ready(iSignals)) readStopRequest();
-    if (ready(iErr)) drain(m_mainErr, m_mainLines, [this](const std::string& l) { onMainLine(l); });
-    if (ready(iProgress))
-        drain(m_progress, m_progressLines,
-              [this](const std::string& l) { Print(m_progressReader.feed(l)); });
-    if (ready(iDecoderErr)) drainDecoderErr();
-
-    if (ready(iPcm)) {
-        const ssize_t n = ::read(m_pcm.get(), buffer, sizeof buffer);
-        if (n > 0) {
-            m_encoder->feed(buffer, static_cast<size_t>(n), m_amr);
-        } else if (n == 0 || errno != EINTR) {
-            m_encoder->finish(m_amr);
-            m_pcm.reset();
-            m_pcmDone = true;
-        }
-        if (m_plan.amrRawFile && !m_amr.empty()) {
-            if (m_writeError.empty() && !WriteAll(m_output.fd.get(), m_amr, m_writeError))
-                stopChildren();
-            m_amr.clear();
-        }
-    }
-    if (ready(iAmr)) {
-        const ssize_t n = ::write(m_amrPipe.get(), m_amr.data(), m_amr.size());
-        if (n > 0) {
-            m_amr.erase(0, static_cast<size_t>(n));
-        } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
-            // The muxing run is gone; its own log says why.
-            m_amr.clear();
-            m_amrPipe.reset();
-            if (m_decoder > 0) ::kill(m_decoder, SIGTERM);
-            m_pcm.reset();
-        }
-    }
-    if (m_pcmDone && m_amr.empty()) m_amrPipe.reset();
+    if (set.ready(iSignals)) readStopRequest();
+    if (set.ready(iLog))
+        ReadLines(m_mainErr, m_mainLines, [this](const std::string& l) { onMainLine(l); });
+    if (set.ready(iProgress))
+        ReadLines(m_progress, m_progressLines,
+                  [this](const std::string& l) { Print(m_progressReader.feed(l)); });
+    if (m_amr && !m_amr->serve(set)) stopChildren();
     return true;
 }
 

@@ -114,6 +114,31 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
     return pid;
 }
 
+int PollSet::add(const Fd& fd, short events)
+{
+    if (!fd.isOpen() || m_count == m_fds.size()) return -1;
+    m_fds[m_count] = pollfd{fd.get(), events, 0};
+    return static_cast<int>(m_count++);
+}
+
+bool PollSet::wait() { return ::poll(m_fds.data(), m_count, -1) >= 0; }
+
+bool PollSet::ready(int index) const
+{
+    return index >= 0 && (m_fds[static_cast<size_t>(index)].revents &
+                          (POLLIN | POLLOUT | POLLHUP | POLLERR)) != 0;
+}
+
+void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+int WaitFor(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
 std::string DescribeStatus(int status)
 {
     if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <poll.h>
 #include <sys/types.h>
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +49,26 @@ bool MakePipe(Pipe& pipe, std::string& error);
 // ends, however it ends. Returns the pid, or -1 with error.
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
             const std::vector<std::pair<int, int>>& fds, std::string& error);
+
+// The descriptors of one wait: add those to watch, wait, then ask which are ready.
+class PollSet {
+public:
+    // The entry's index, or -1 (never ready) when fd is closed.
+    int add(const Fd& fd, short events);
+    // Waits until one is ready; false when interrupted or failed.
+    bool wait();
+    bool ready(int index) const;
+    bool empty() const { return m_count == 0; }
+
+private:
+    std::array<pollfd, 8> m_fds{};
+    nfds_t m_count = 0;
+};
+
+void SetNonBlocking(int fd);
+
+// Waits for the child to end and gives its waitpid status.
+int WaitFor(pid_t pid);
 
 // "exit status N" or "signal N (name)" for a waitpid status.
 std::string DescribeStatus(int status);

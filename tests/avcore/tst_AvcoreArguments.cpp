@@ -273,6 +273,37 @@ private Q_SLOTS:
         QCOMPARE(Joined(plan.decoderArguments), decoder);
     }
 
+    // The psp container takes no video without sound: the call that adds a
+    // silent track, made when the input turns out to have none.
+    void silenceForPsp_data()
+    {
+        QTest::addColumn<QString>("legacy");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("psp")
+            << "-i in.avi -y -f psp -vcodec mpeg4 -acodec aac -ar 24000 out.mp4"
+            << "-i file:in.avi -f lavfi -i anullsrc -f psp -c:v mpeg4 -c:a aac -ar 24000 "
+               "-map 0:v:0 -map 1:a:0 -shortest file:out.mp4";
+        QTest::newRow("the start seeks the real input")
+            << "-i in.avi -y -f psp -ss 5 -t 2 out.mp4"
+            << "-ss 5 -i file:in.avi -f lavfi -i anullsrc -f psp -t 2 -map 0:v:0 -map 1:a:0 "
+               "-shortest file:out.mp4";
+        QTest::newRow("sound switched off") << "-i in.avi -y -f psp -an out.mp4"
+                                            << "";
+        QTest::newRow("streams chosen by the caller") << "-i in.avi -f psp -map 0 out.mp4"
+                                                      << "";
+        QTest::newRow("other iso containers") << "-i in.avi -y -f mp4 out.mp4"
+                                              << "";
+    }
+
+    void silenceForPsp()
+    {
+        QFETCH(QString, legacy);
+        QFETCH(QString, expected);
+        const EncodePlan plan = TranslateArguments(Words(legacy));
+        QCOMPARE(QString::fromStdString(plan.error), QString());
+        QCOMPARE(Joined(plan.withSilenceArguments), expected);
+    }
+
     void givenUrlsReplaceNames()
     {
         const EncodePlan plan = TranslateArguments(Words("-i a.avs -y -f avi out.avi"),

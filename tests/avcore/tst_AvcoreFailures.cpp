@@ -401,22 +401,49 @@ private Q_SLOTS:
         QCOMPARE(probe.video.value(0).value("nb_frames").toString(), QString("10"));
     }
 
-    // An AMR track needs sound: a silent input still converts, without it.
-    void silentInputWithAmr()
+    // An input without sound: an AMR track needs sound, so the 3GP goes
+    // without; the psp container takes no video without a sound track, so it
+    // gets a silent one.
+    void silentInput_data()
     {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("video");
+        QTest::addColumn<QString>("audio");
+        QTest::newRow("amr")
+            << "-y -f 3gp -vcodec h263 -s 176x144 -acodec amr_nb -ac 1 -ar 8000 -ab 13"
+            << "silent.3gp"
+            << "h263"
+            << "";
+        QTest::newRow("psp") << "-y -f psp -vcodec mpeg4 -acodec aac -ar 24000 -ac 2"
+                             << "silent.MP4"
+                             << "mpeg4"
+                             << "aac";
+    }
+
+    void silentInput()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, output);
+        QFETCH(QString, video);
+        QFETCH(QString, audio);
         const QString silent = path("silent.mp4");
         QCOMPARE(runTool("ffmpeg", {"-nostdin", "-v", "error", "-y", "-i", m_clip, "-an", "-c:v",
                                     "copy", silent}),
                  0);
-        const QString output = path("silent.3gp");
-        const harness::Run run = harness::runAvcore(
-            {"-i", silent, "-y", "-f", "3gp", "-vcodec", "h263", "-s", "176x144", "-acodec",
-             "amr_nb", "-ac", "1", "-ar", "8000", "-ab", "13", output});
+        const harness::Run run = harness::runAvcore(QStringList{"-i", silent} + args.split(' ') +
+                                                    QStringList{path(output)});
         QVERIFY2(run.exitCode == 0, run.console.constData());
         QVERIFY(run.errorLines().isEmpty());
-        const Probe probe = ::probe(output);
-        QCOMPARE(probe.video.value(0).value("codec_name").toString(), QString("h263"));
-        QVERIFY(probe.audio.isEmpty());
+        const Probe probe = ::probe(path(output));
+        QCOMPARE(probe.video.value(0).value("codec_name").toString(), video);
+        if (audio.isEmpty()) {
+            QVERIFY(probe.audio.isEmpty());
+        } else {
+            QCOMPARE(probe.audio.size(), 1);
+            QCOMPARE(probe.audio[0].value("codec_name").toString(), audio);
+        }
+        QVERIFY(harness::leftovers(m_dir.path()).isEmpty());
     }
 
     void scriptInput_data()
