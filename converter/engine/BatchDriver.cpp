@@ -340,6 +340,9 @@ TFilePlan TBatchDriver::composeFile(const QString& input, const QString& scriptF
         plan.Error = u"Error: The device profile item \""_s + item->Title + u"\" has no commands"_s;
         return plan;
     }
+    // <%InputName%>: the source's name without folder and extension, the
+    // title a device shows; unlike <%InputFile%> it never names the DirectShow
+    // script.
     const QList<std::pair<QString, QString>> values = {
         {u"<%AppPath%>"_s, plan.AppPath},
         {u"<%TimeStamp%>"_s, QString()},
@@ -350,6 +353,7 @@ TFilePlan TBatchDriver::composeFile(const QString& input, const QString& scriptF
         {u"<%RandomNumber3%>"_s, plan.RandomNumber3},
         {u"<%RandomNumber5%>"_s, plan.RandomNumber5},
         {InputPlaceholder, inputArgument},
+        {u"<%InputName%>"_s, PathWithoutExt(QFileInfo(input).fileName())},
     };
     plan.Script = ScriptHeader;
     for (qsizetype i = 0; i < commands.size(); ++i)
