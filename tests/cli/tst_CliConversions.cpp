@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -43,6 +44,67 @@ QSize sizeInTitle(const QString& title)
     static const QRegularExpression size("^(\\d+)x(\\d+)\\b");
     const QRegularExpressionMatch match = size.match(title);
     return match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
+}
+
+// A frame rate "num/den" of ffprobe's at most the console's 30000/1001.
+bool atMostNtscRate(const QString& rate)
+{
+    const QStringList parts = rate.split('/');
+    return parts.size() == 2 && parts[1].toLongLong() > 0 &&
+           parts[0].toLongLong() * 1001 <= 30000 * parts[1].toLongLong();
+}
+
+// The picture types of a video stream in display order, as one letter each.
+QString pictureTypes(const QString& path)
+{
+    QByteArray out;
+    runTool("ffprobe",
+            {"-v", "error", "-select_streams", "v:0", "-show_entries", "frame=pict_type", "-of",
+             "csv=p=0", "file:" + path},
+            &out);
+    return QString::fromLatin1(out).remove('\n').remove(',');
+}
+
+// The settings x264 writes into the stream ("x264 - core ... options: k=v k=v").
+QMap<QString, QString> x264Options(const QByteArray& file)
+{
+    QMap<QString, QString> options;
+    const qsizetype start = file.indexOf("x264 - core ");
+    if (start < 0) return options;
+    const QByteArray record = file.mid(start, file.indexOf('\0', start) - start);
+    const qsizetype list = record.indexOf("options: ");
+    if (list < 0) return options;
+    for (const QByteArray& pair : record.mid(list + 9).split(' ')) {
+        const qsizetype equals = pair.indexOf('=');
+        if (equals > 0) options.insert(pair.left(equals), pair.mid(equals + 1));
+    }
+    return options;
+}
+
+// The title the console lists: in the psp container's own header, an "MTDT"
+// box holds entries (16-bit size, 32-bit type, language, encoding, UTF-16
+// text); type 1 is the title.
+QString pspTitle(const QByteArray& file)
+{
+    const auto u16 = [&file](qsizetype at) {
+        return quint16(quint8(file[at]) << 8 | quint8(file[at + 1]));
+    };
+    for (qsizetype box = file.indexOf("MTDT"); box >= 0; box = file.indexOf("MTDT", box + 4)) {
+        if (box + 6 > file.size()) break;
+        qsizetype entry = box + 6;
+        for (int n = u16(box + 4); n > 0 && entry + 10 <= file.size(); --n) {
+            const int size = u16(entry);
+            if (size < 10 || entry + size > file.size()) break;
+            if ((quint32(u16(entry + 2)) << 16 | u16(entry + 4)) == 1) {
+                QString title;
+                for (qsizetype at = entry + 10; at + 1 < entry + size && u16(at) != 0; at += 2)
+                    title += QChar(u16(at));
+                return title;
+            }
+            entry += size;
+        }
+    }
+    return {};
 }
 
 // The shipped device profiles as the converter's menus list them.
@@ -129,6 +191,12 @@ private Q_SLOTS:
             if (format == "mp4") expected << baseName(input) + ".THM";
         }
         QCOMPARE(entries(output), expected);
+        // The console lists a video by its title: the source's name, also
+        // where the encoder reads the source through the DirectShow script.
+        if (format == "mp4")
+            for (const QString& input : {HostileName, DashName, ScriptRouteName})
+                QCOMPARE(pspTitle(readFile(output + "/" + baseName(input) + extension)),
+                         baseName(input));
         for (const QString& name : expected) {
             const Probe result = probe(output + "/" + name);
             QVERIFY2(result.ok, qPrintable(name));
@@ -144,24 +212,32 @@ private Q_SLOTS:
         QTest::addColumn<int>("device");
         QTest::addColumn<int>("item");
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("mpeg4");
         QTest::addColumn<bool>("renamed");
         const QList<TProfileItem> devices = shippedDevices(m_program.path()).Psp;
         for (int d = 0; d < devices.size() && d < 2; ++d) {
             const QList<TProfileDetailItem> items = LoadDeviceProfileItems(devices[d].FilePath);
             for (int i = 0; i < items.size(); ++i)
                 QTest::addRow("%s / %s", qPrintable(devices[d].Title), qPrintable(items[i].Title))
-                    << d << i << sizeInTitle(items[i].Title) << (d == 1);
+                    << d << i << sizeInTitle(items[i].Title) << items[i].Title.contains(" MPEG-4 ")
+                    << (d == 1);
         }
     }
 
-    // Every item of both PSP device profiles gives H.264 Main or Baseline up
-    // to level 3.0 in the item's size at 29.97 fps, AAC-LC 48 kHz stereo in
-    // the console's container, and a 160x120 JPEG thumbnail of the same name.
+    // Every item of both PSP device profiles makes what the console plays,
+    // checked with ffprobe and with x264's own record of its settings: MPEG-4
+    // Simple Profile without B-frames at 320x240 and at most 768 kbit/s with
+    // AAC-LC 24 kHz stereo, or AVC Main profile at level 2.1 up to 76,800
+    // pixels (3.0 above), at most 2 reference frames, 1 B-frame without
+    // pyramid, no weighted P prediction, one slice, with AAC-LC 48 kHz stereo.
+    // Always the psp container at most 29.97 fps, the source's name as its
+    // title, and a 160x120 baseline JPEG thumbnail of the same name.
     void pspItems()
     {
         QFETCH(int, device);
         QFETCH(int, item);
         QFETCH(QSize, size);
+        QFETCH(bool, mpeg4);
         QFETCH(bool, renamed);
         QVERIFY2(size.isValid(), "the item's title starts with its picture size");
         const QString output = m_work.path() + QString("/psp-%1-%2").arg(device).arg(item);
@@ -175,31 +251,60 @@ private Q_SLOTS:
         const QString thumbnail = files[1];
         QVERIFY2(movie.endsWith(".MP4") && thumbnail.endsWith(".THM"), qPrintable(files.join(',')));
         QCOMPARE(baseName(thumbnail), baseName(movie));
+        // The console's folders: 100MNV01 takes M4Vnnnnn, 100ANV01 MAQnnnnn.
         if (renamed)
-            QVERIFY2(QRegularExpression("^M4V\\d{5}\\.MP4$").match(movie).hasMatch(),
+            QVERIFY2(QRegularExpression(mpeg4 ? "^M4V\\d{5}\\.MP4$" : "^MAQ\\d{5}\\.MP4$")
+                         .match(movie)
+                         .hasMatch(),
                      qPrintable(movie));
         else
             QCOMPARE(baseName(movie), baseName(HostileName));
 
-        const Probe mp4 = probe(output + "/" + movie);
+        const QString moviePath = output + "/" + movie;
+        const QByteArray bytes = readFile(moviePath);
+        QCOMPARE(pspTitle(bytes), baseName(HostileName));
+        const Probe mp4 = probe(moviePath);
         QVERIFY(mp4.ok);
         QCOMPARE(mp4.format.value("tags").toObject().value("major_brand").toString(),
                  QString("MSNV"));
         QCOMPARE(mp4.video.size(), 1);
         QCOMPARE(mp4.audio.size(), 1);
         const QJsonObject v = mp4.video[0];
-        QCOMPARE(v.value("codec_name").toString(), QString("h264"));
-        const QString profile = v.value("profile").toString();
-        QVERIFY2(profile == "Main" || profile.endsWith("Baseline"), qPrintable(profile));
-        QVERIFY2(v.value("level").toInt() > 0 && v.value("level").toInt() <= 30,
-                 qPrintable(QString::number(v.value("level").toInt())));
         QCOMPARE(QSize(v.value("width").toInt(), v.value("height").toInt()), size);
-        QCOMPARE(v.value("r_frame_rate").toString(), QString("30000/1001"));
+        for (const char* rate : {"r_frame_rate", "avg_frame_rate"})
+            QVERIFY2(atMostNtscRate(v.value(rate).toString()),
+                     qPrintable(v.value(rate).toString()));
+        const QString types = pictureTypes(moviePath);
+        QVERIFY2(!types.isEmpty(), "ffprobe lists the pictures");
         const QJsonObject a = mp4.audio[0];
         QCOMPARE(a.value("codec_name").toString(), QString("aac"));
         QCOMPARE(a.value("profile").toString(), QString("LC"));
-        QCOMPARE(a.value("sample_rate").toString(), QString("48000"));
         QCOMPARE(a.value("channels").toInt(), 2);
+
+        if (mpeg4) {
+            QCOMPARE(v.value("codec_name").toString(), QString("mpeg4"));
+            QCOMPARE(v.value("profile").toString(), QString("Simple Profile"));
+            QCOMPARE(size, QSize(320, 240));
+            QVERIFY2(!types.contains('B'), qPrintable(types));
+            QVERIFY2(v.value("bit_rate").toString().toLongLong() <= 768000,
+                     qPrintable(v.value("bit_rate").toString()));
+            QCOMPARE(a.value("sample_rate").toString(), QString("24000"));
+        } else {
+            QCOMPARE(v.value("codec_name").toString(), QString("h264"));
+            QCOMPARE(v.value("profile").toString(), QString("Main"));
+            QCOMPARE(v.value("level").toInt(), size.width() * size.height() <= 76800 ? 21 : 30);
+            QVERIFY2(!types.contains("BB"), qPrintable(types));
+            const QMap<QString, QString> x264 = x264Options(bytes);
+            QVERIFY2(!x264.isEmpty(), "x264 wrote its settings");
+            QVERIFY2(x264.value("ref").toInt() >= 1 && x264.value("ref").toInt() <= 2,
+                     qPrintable(x264.value("ref")));
+            QVERIFY2(x264.value("bframes").toInt() <= 1, qPrintable(x264.value("bframes")));
+            if (x264.value("bframes").toInt() > 0) QCOMPARE(x264.value("b_pyramid"), QString("0"));
+            QCOMPARE(x264.value("weightp"), QString("0"));
+            QCOMPARE(x264.value("sliced_threads"), QString("0"));
+            QVERIFY2(x264.value("slices", "1").toInt() == 1, qPrintable(x264.value("slices")));
+            QCOMPARE(a.value("sample_rate").toString(), QString("48000"));
+        }
 
         const Probe thm = probe(output + "/" + thumbnail);
         QVERIFY(thm.ok);
@@ -292,7 +397,8 @@ private Q_SLOTS:
     }
 
     // The console's container needs a sound track; a silent source gets one
-    // (here also shorter than the thumbnail's usual pick would need).
+    // from the encoder (here also shorter than the thumbnail's usual pick
+    // would need).
     void pspSilentSource()
     {
         const QString input = m_inputs + "/silent.avi";
@@ -305,8 +411,10 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
         QCOMPARE(entries(output), (QSet<QString>{"silent.MP4", "silent.THM"}));
         const Probe mp4 = probe(output + "/silent.MP4");
+        QCOMPARE(mp4.video.size(), 1);
         QCOMPARE(mp4.audio.size(), 1);
-        QCOMPARE(mp4.audio[0].value("sample_rate").toString(), QString("48000"));
+        QCOMPARE(mp4.audio[0].value("codec_name").toString(), QString("aac"));
+        QCOMPARE(mp4.audio[0].value("sample_rate").toString(), QString("24000"));
         QCOMPARE(mp4.audio[0].value("channels").toInt(), 2);
     }
 
