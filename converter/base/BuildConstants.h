@@ -10,7 +10,7 @@ inline const QString DefaultLanguageFile = QStringLiteral("english.ini");
 inline const QString DefaultEncoder = QStringLiteral("avcore.dll");
 inline const QString SettingsFileName = QStringLiteral("info.ini");
 inline const QString Version = QStringLiteral("2.3");
-inline const QString HelpFolder = QStringLiteral("skin/kelp/lang/help/en");
+inline const QString HelpFolder = QStringLiteral("skin/kelp/lang/help");
 inline const QString HelpContentTopic = QStringLiteral("Introducing Corvane Clipforge Pro.html");
 inline const QString QuickStartTopic = QStringLiteral("The user interface (Overview).html");
 }  // namespace BuildConstants
