@@ -1,0 +1,160 @@
+// Adding real small media files to the queue: each file's facts read through
+// the media library on the facts reader's threads and handed to an event
+// loop, against the library's own command-line reader run once over the same
+// files. Also the longest time the event loop was held meanwhile.
+// Usage: bench_queue [files] [rounds]; default 1000 files, 3 rounds.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+
+#include <sys/resource.h>
+
+#include "QueueBench.h"
+#include "engine/FactsReader.h"
+
+using namespace queuebench;
+
+namespace {
+
+// CPU time of this process or of its ended children, in milliseconds: on a
+// busy machine the wall times say more about the neighbours than about us.
+double cpuMs(int who)
+{
+    rusage usage{};
+    ::getrusage(who, &usage);
+    const auto ms = [](const timeval& t) {
+        return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+struct ReaderRun {
+    double ms = 0;
+    double cpuMs = 0;
+    double longestBlockMs = 0;
+    int delivered = 0;
+    int damaged = 0;
+};
+
+// From Add to the last delivery, the receiver keeping every item as a row
+// of the queue would.
+ReaderRun runReader(TFactsReader& reader, const QStringList& files)
+{
+    ReaderRun run;
+    QList<TFileItem> rows;
+    rows.reserve(files.size());
+    QEventLoop loop;
+    const auto read = QObject::connect(&reader, &TFactsReader::FactsRead, &loop,
+                                       [&](const QString&, const TFileItem& item, bool readable) {
+                                           rows.append(item);
+                                           if (!readable) ++run.damaged;
+                                       });
+    const auto finished =
+        QObject::connect(&reader, &TFactsReader::Finished, &loop, &QEventLoop::quit);
+    EventLoopProbe probe;
+    QElapsedTimer clock;
+    const double cpuBefore = cpuMs(RUSAGE_SELF);
+    probe.start();
+    clock.start();
+    reader.Add(files);
+    loop.exec();
+    run.ms = double(clock.nsecsElapsed()) / 1e6;
+    probe.stop();
+    run.cpuMs = cpuMs(RUSAGE_SELF) - cpuBefore;
+    QObject::disconnect(read);
+    QObject::disconnect(finished);
+    run.longestBlockMs = probe.longestGapMs();
+    run.delivered = static_cast<int>(rows.size());
+    return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int count = args.size() > 1 ? std::max(1, args.at(1).toInt()) : 1000;
+    const int rounds = args.size() > 2 ? std::max(1, args.at(2).toInt()) : 3;
+
+    const QString mediainfo = mediainfoTool();
+    if (mediainfo.isEmpty()) {
+        std::fprintf(stderr,
+                     "the mediainfo command-line tool is missing and could not be "
+                     "installed\n");
+        return 1;
+    }
+    QTemporaryDir folder;
+    QString error;
+    std::printf("Making %d media files...\n", count);
+    const QStringList files = makeMediaFiles(folder.path(), count, error);
+    if (files.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    // Both sides start from the page cache.
+    for (const QString& file : files) {
+        QFile in(file);
+        if (in.open(QIODevice::ReadOnly)) in.readAll();
+    }
+
+    TFactsReader reader;
+    QList<double> ours, theirs, oursCpu, theirsCpu;
+    double longestBlockMs = 0;
+    for (int round = 0; round < rounds; ++round) {
+        // Alternate who goes first, so neither always finds the other's leftovers.
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn + round) % 2 == 0) {
+                const ReaderRun run = runReader(reader, files);
+                if (run.delivered != files.size() || run.damaged != 0) {
+                    std::fprintf(stderr, "the reader delivered %d files, %d unreadable\n",
+                                 run.delivered, run.damaged);
+                    return 1;
+                }
+                ours << run.ms;
+                oursCpu << run.cpuMs;
+                std::printf("round %d: reader %.1f ms, longest block %.1f ms\n", round + 1, run.ms,
+                            run.longestBlockMs);
+                longestBlockMs = std::max(longestBlockMs, run.longestBlockMs);
+            } else {
+                QElapsedTimer clock;
+                const double cpuBefore = cpuMs(RUSAGE_CHILDREN);
+                clock.start();
+                if (!runQuietly(mediainfo, files)) {
+                    std::fprintf(stderr, "mediainfo failed\n");
+                    return 1;
+                }
+                theirs << double(clock.nsecsElapsed()) / 1e6;
+                theirsCpu << cpuMs(RUSAGE_CHILDREN) - cpuBefore;
+                std::printf("round %d: mediainfo %.1f ms\n", round + 1, theirs.last());
+            }
+        }
+    }
+
+    const double oursMs = median(ours);
+    const double theirsMs = median(theirs);
+    // Each round's two runs are neighbours in time and share the machine's
+    // load of the moment; their ratio is steadier than that of the medians.
+    QList<double> ratios;
+    for (int round = 0; round < rounds; ++round)
+        ratios << ours.at(round) / theirs.at(round);
+    std::printf("\n%d files, %d rounds (medians), reader threads: %d, cores: %d\n", count, rounds,
+                std::max(2, QThread::idealThreadCount()), QThread::idealThreadCount());
+    std::printf("%-42s %10.1f ms wall %10.1f ms CPU\n", "facts reader, delivered in an event loop",
+                oursMs, median(oursCpu));
+    std::printf("%-42s %10.1f ms wall %10.1f ms CPU\n", "mediainfo, one run over all files",
+                theirsMs, median(theirsCpu));
+    std::printf("%-42s %10.2f    (goal: at most 1.00)\n", "ratio reader / mediainfo",
+                median(ratios));
+    std::printf("%-42s %10.1f ms (goal: under 100 ms)\n", "longest event-loop block",
+                longestBlockMs);
+    return 0;
+}
