@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# clipforge-cli's PSP conversion (first item of the first PSP device profile:
-# MP4 and thumbnail) against plain ffmpeg doing the same two steps with
-# today's options: whole-process wall time and peak memory. Run on demand:
+# clipforge-cli's default PSP item (the first item of the first PSP device
+# profile: MPEG-4 320x240 at 768 kbit/s, MP4 and thumbnail) on a 20-second
+# 640x480 clip, against
+#  - plain ffmpeg doing the same two steps with the same options (target: at
+#    most 1.03 times its wall time, median of the pairs; peak memory within
+#    30 MiB of it), and
+#  - HandBrakeCLI encoding the same clip to the same size, codec and rates
+#    (target: not slower). Debian's handbrake-cli is installed when missing.
+# Whole-process wall time and peak memory. Run on demand:
 #   bench/cli/bench_cli.sh [path/to/program-folder] [pairs]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -9,7 +15,14 @@ app=${1:-$here/../../build/app}
 pairs=${2:-5}
 [[ -x $app/clipforge-cli ]] || { echo "clipforge-cli not found in $app (build it first)" >&2; exit 1; }
 ffmpeg=${CLIPFORGE_FFMPEG:-$(command -v ffmpeg)}
-command -v HandBrakeCLI >/dev/null && echo "note: HandBrakeCLI is installed but not compared here"
+
+if ! command -v HandBrakeCLI >/dev/null; then
+  echo "Installing HandBrakeCLI (Debian package handbrake-cli)..."
+  sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get install -y handbrake-cli ||
+    { "${sudo[@]}" apt-get update && "${sudo[@]}" apt-get install -y handbrake-cli; }
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,13 +34,23 @@ echo "Generating a 20-second 640x480 clip..."
   -c:v mpeg4 -q:v 3 -c:a aac -b:a 128k -shortest "$work/clip.mp4"
 
 json() { python3 -c 'import json, sys; print(json.dumps(sys.argv[1:]))' "$@"; }
-scale='scale=320:240:force_original_aspect_ratio=decrease:force_divisible_by=2,pad=320:240:(ow-iw)/2:(oh-ih)/2,setsar=1'
-thumb='thumbnail,scale=160:120:force_original_aspect_ratio=decrease:force_divisible_by=2,pad=160:120:(ow-iw)/2:(oh-ih)/2,setsar=1'
+# What cores/psp.sh asks of avcore.dll for "mpeg4 320x240 768", in today's words.
+fit='scale=trunc(iw*sar/2)*2:ih,setsar=1,scale=320:240:force_original_aspect_ratio=decrease'
+fit+=':force_divisible_by=2,pad=320:240:(ow-iw)/2:(oh-ih)/2,setsar=1'
+thumb='thumbnail,scale=160:120:force_original_aspect_ratio=decrease:force_divisible_by=2'
+thumb+=',pad=160:120:(ow-iw)/2:(oh-ih)/2,setsar=1'
 cli=$(json "$work/app/clipforge-cli" --format mp4 --device 0 --item 0 \
   --output "$work/cli{run}" "$work/clip.mp4")
-plain=$(json sh -c '"$0" -nostdin -v error -y -i "$1" -c:v libx264 -profile:v main -level 30 \
-  -pix_fmt yuv420p -vf "$2" -r 30000/1001 -b:v 768k -maxrate 1536k -bufsize 1536k \
-  -c:a aac -b:a 128k -ar 48000 -ac 2 -f psp "$4.MP4" &&
+plain=$(json sh -c '"$0" -nostdin -v error -y -i "$1" -f psp -c:v mpeg4 -bf 0 -b:v 691k \
+  -maxrate 768k -bufsize 768k -ar 24000 -b:a 96k -pix_fmt yuv420p -vf "$2" -r 30000/1001 \
+  -c:a aac -ac 2 -metadata title=clip "$4.MP4" &&
   "$0" -nostdin -v error -y -i "$4.MP4" -an -vf "$3" -frames:v 1 -pix_fmt yuvj420p -q:v 3 \
-  -f mjpeg "$4.THM"' "$ffmpeg" "$work/clip.mp4" "$scale" "$thumb" "$work/plain{run}")
+  -f mjpeg "$4.THM"' "$ffmpeg" "$work/clip.mp4" "$fit" "$thumb" "$work/plain{run}")
+handbrake=$(json HandBrakeCLI -i "$work/clip.mp4" -o "$work/handbrake{run}.mp4" -f av_mp4 \
+  -e mpeg4 -b 691 -w 320 -l 240 --crop 0:0:0:0 --non-anamorphic -r 29.97 --cfr \
+  -E av_aac -B 96 -R 24 -6 stereo)
+
+echo "clipforge-cli against plain ffmpeg (target: ratio at most 1.03, memory within 30 MiB)"
 python3 "$here/../common/compare.py" "$pairs" clipforge-cli ffmpeg "$cli" "$plain"
+echo "clipforge-cli against HandBrakeCLI (target: ratio at most 1.00)"
+python3 "$here/../common/compare.py" "$pairs" clipforge-cli HandBrakeCLI "$cli" "$handbrake"
