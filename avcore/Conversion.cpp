@@ -1,7 +1,6 @@
 #include "Conversion.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <string.h>
 #include <sys/prctl.h>
