@@ -7,6 +7,7 @@
 #include "engine/EncoderCall.h"
 #include "engine/PowerActions.h"
 #include "localisation/MessageTable.h"
+#include "localisation/ShutdownActions.h"
 #include "profiles/EncoderArguments.h"
 
 #include <QCoreApplication>
@@ -203,8 +204,19 @@ void TBatchDriver::runBatch()
                                      Msg(MSG_TRAY_CONVERT_COMPLETE), TMessageIcon::Information, 10);
         if (vars.ShutdownWindowsWhenDone && m_result != mrCancel &&
             m_front.Tray.RunShutdownCountdown() == mrOk)
-            ShutdownSystem(vars.ShutdownFlag);
+            reportPowerResult(ShutdownSystem(vars.ShutdownFlag));
     }
+}
+
+void TBatchDriver::reportPowerResult(TPowerResult result)
+{
+    // An action the system will not take must not pass unnoticed.
+    if (result == TPowerResult::Done) return;
+    const QString action = ShutdownActionCaption(m_vars.ShutdownFlag);
+    m_front.Messages.ShowMessage(
+        MsgFormat(result == TPowerResult::Unavailable ? MSG_POWER_UNAVAILABLE : MSG_POWER_FAILED,
+                  action),
+        Msg(MSG_HINT), TMessageIcon::Warning);
 }
 
 void TBatchDriver::startNextFile()

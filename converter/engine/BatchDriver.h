@@ -3,6 +3,7 @@
 #include "base/globals.h"
 #include "engine/BatchFolders.h"
 #include "engine/OutputParser.h"
+#include "engine/PowerActions.h"
 #include "engine/ProgressView.h"
 #include "engine/Redirect.h"
 #include "profiles/ProfileCatalogue.h"
@@ -83,6 +84,7 @@ private:
     void reportError(const QString& line);
     QStringList collectOutputs(bool& failed);
     void finishProgress(int result);
+    void reportPowerResult(TPowerResult result);
     QString encoderPath() const;
     QString outputFolder() const;
 

@@ -333,6 +333,23 @@ private Q_SLOTS:
         }
     }
 
+    void refusedPowerActionIsReported()
+    {
+        // No logind to ask: the countdown ran out, so the user must hear
+        // that nothing happened.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        Fixture f;
+        GlobalVars.ShutdownWindowsWhenDone = true;
+        GlobalVars.ShutdownFlag = 4;
+        f.front.countdownResult = mrOk;
+        f.addInput("a.wav", "ok");
+        f.run();
+        qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        QCOMPARE(f.front.countdowns, 1);
+        QCOMPARE(f.front.messages, QStringList{Msg(MSG_HINT) + ": " +
+                                               MsgFormat(MSG_POWER_FAILED, Msg(MSG_HIBERNATE))});
+    }
+
     void errorLinesOfOneFileShareABox()
     {
         Fixture f;
