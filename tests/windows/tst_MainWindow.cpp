@@ -1,0 +1,465 @@
+#include "MediaTools.h"
+#include "TestFiles.h"
+
+#include "base/IniFile.h"
+#include "base/ProgramFolder.h"
+#include "engine/BatchDriver.h"
+#include "localisation/MessageTable.h"
+#include "windows/DialogSeam.h"
+#include "windows/FactsPanel.h"
+#include "windows/FileListView.h"
+#include "windows/Main.h"
+#include "windows/Progress.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The tests' clips, made once: real media the library can describe.
+struct Clips {
+    QTemporaryDir dir;
+    QString video;  // a short PSP-sized clip with sound
+    QString audio;  // sound only
+
+    Clips()
+    {
+        video = dir.filePath("clip.avi");
+        audio = dir.filePath("tone.mp3");
+        makeClip(video, "160x120", {"-c:v", "mpeg4", "-c:a", "mp3"}, "1");
+        runTool("ffmpeg",
+                {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                 "sine=frequency=440:duration=0.5", "-c:a", "libmp3lame", "file:" + audio});
+    }
+};
+
+}  // namespace
+
+// The converter's main window on a private copy of the program folder.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    Clips m_clips;
+    QTemporaryDir m_program;
+    QTemporaryDir m_work;
+    std::unique_ptr<TfrmMain> m_window;
+
+    QString copyClip(const QString& name, const QString& clip = {})
+    {
+        const QString path = m_work.filePath(name);
+        QFile::remove(path);
+        QFile::copy(clip.isEmpty() ? m_clips.video : clip, path);
+        return path;
+    }
+
+    TfrmMain& window() { return *m_window; }
+    TFileListView* list() { return m_window->List(); }
+
+    QStringList captions()
+    {
+        QStringList result;
+        for (int row = 0; row < list()->topLevelItemCount(); ++row)
+            result << QFileInfo(list()->Caption(row)).fileName();
+        return result;
+    }
+
+    void addAndWait(const QStringList& paths)
+    {
+        window().AddFiles(paths);
+        QTRY_VERIFY_WITH_TIMEOUT(!window().Adding(), 20000);
+    }
+
+    QString summary() { return window().findChild<QLabel*>("Label6")->text(); }
+
+    void openWindow()
+    {
+        m_window.reset();
+        GlobalVars = TGlobalVars();
+        ResetMessageTable();
+        m_window = std::make_unique<TfrmMain>(GlobalVars);
+        QVERIFY2(m_window->StartupError().isEmpty(), qPrintable(m_window->StartupError()));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QFileInfo(m_clips.video).size() > 0);
+        for (const char* entry : {"avcore.dll", "skin", "profile_en", "cores"})
+            QCOMPARE(QProcess::execute("cp", {"-a", "--", QString(CLIPFORGE_APP_DIR "/") + entry,
+                                              m_program.path()}),
+                     0);
+        SetProgramFolder(m_program.path() + "/");
+        DialogSeam::Enable();
+    }
+
+    void init()
+    {
+        QFile::remove(m_program.filePath("info.ini"));
+        DialogSeam::Disable();
+        DialogSeam::Enable();
+        openWindow();
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void addThroughTheDialog()
+    {
+        const QString a = copyClip("a.avi");
+        const QString b = copyClip("b.avi");
+        DialogSeam::QueueFiles({a, b});
+        window().Action("ActionInputBrowse")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!window().Adding(), 20000);
+        QCOMPARE(captions(), QStringList({"a.avi", "b.avi"}));
+        // The last row is selected and the folder remembered at once.
+        QCOMPARE(list()->SelectedRows(), QList<int>({1}));
+        QCOMPARE(
+            IniFile(m_program.filePath("info.ini")).readString("System", "LastInputOpenDir", ""),
+            m_work.path());
+
+        // A cancelled dialog adds nothing.
+        DialogSeam::QueueFiles({});
+        window().Action("ActionAdd")->trigger();
+        QCOMPARE(list()->topLevelItemCount(), 2);
+    }
+
+    void sameFileOnce()
+    {
+        const QString a = copyClip("same.avi");
+        addAndWait({a, a});
+        addAndWait({a});
+        QCOMPARE(captions(), QStringList({"same.avi"}));
+        list()->SelectRow(0);
+        window().Action("ActionDel")->trigger();
+        QCOMPARE(list()->topLevelItemCount(), 0);
+        addAndWait({a});
+        QCOMPARE(captions(), QStringList({"same.avi"}));
+    }
+
+    void dropsAddFilesNotFolders()
+    {
+        const QString a = copyClip("dropped.avi");
+        QDir(m_work.path()).mkpath("folder.avi");
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(m_work.filePath("folder.avi")), QUrl::fromLocalFile(a)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list()->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list()->viewport(), &drop);
+        QTRY_VERIFY_WITH_TIMEOUT(!window().Adding(), 20000);
+        QCOMPARE(captions(), QStringList({"dropped.avi"}));
+        delete mime;
+
+        // A folder alone adds nothing.
+        auto* folderOnly = new QMimeData;
+        folderOnly->setUrls({QUrl::fromLocalFile(m_work.filePath("folder.avi"))});
+        QDragEnterEvent enterAgain(QPoint(10, 10), Qt::CopyAction, folderOnly, Qt::LeftButton,
+                                   Qt::NoModifier);
+        QCoreApplication::sendEvent(list()->viewport(), &enterAgain);
+        QDropEvent second(QPointF(10, 10), Qt::CopyAction, folderOnly, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(list()->viewport(), &second);
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        QVERIFY(!window().Adding());
+        delete folderOnly;
+    }
+
+    void refusedFiles()
+    {
+        // Damaged media is reported by name; other types and missing files
+        // are skipped without a word.
+        const QString damaged = m_work.filePath("damaged.avi");
+        writeFile(damaged, "not a video at all");
+        const QString text = m_work.filePath("notes.txt");
+        writeFile(text, "text");
+        DialogSeam::ClearLog();
+        addAndWait({damaged, text, m_work.filePath("missing.avi"), copyClip("good.avi")});
+        QCOMPARE(captions(), QStringList({"good.avi"}));
+        const QStringList log = DialogSeam::Log();
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.first().startsWith(Msg(MSG_Error) + " | ") && log.first().contains(damaged),
+                 qPrintable(log.first()));
+    }
+
+    void deleteRowsTwoAndFour()
+    {
+        QStringList files;
+        for (int i = 1; i <= 5; ++i)
+            files << copyClip(QString("row%1.avi").arg(i));
+        addAndWait(files);
+        list()->clearSelection();
+        list()->topLevelItem(1)->setSelected(true);
+        list()->topLevelItem(3)->setSelected(true);
+        window().Action("ActionDel")->trigger();
+        QCOMPARE(captions(), QStringList({"row1.avi", "row3.avi", "row5.avi"}));
+        QCOMPARE(list()->SelectedRows(), QList<int>({1}));
+        QCOMPARE(summary(), MsgFormat(MSG_STATUS_FILES, 3));
+    }
+
+    void moveRows_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("up") << 3 << 1 << "ActionMoveUp"
+                            << "213";
+        QTest::newRow("down") << 3 << 1 << "ActionMoveDown"
+                              << "132";
+        QTest::newRow("first up") << 3 << 0 << "ActionMoveUp"
+                                  << "123";
+        QTest::newRow("last down") << 3 << 2 << "ActionMoveDown"
+                                   << "123";
+        QTest::newRow("only row up") << 1 << 0 << "ActionMoveUp"
+                                     << "1";
+        QTest::newRow("only row down") << 1 << 0 << "ActionMoveDown"
+                                       << "1";
+    }
+
+    void moveRows()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, selected);
+        QFETCH(QString, action);
+        QFETCH(QString, order);
+        QStringList files;
+        for (int i = 1; i <= rows; ++i)
+            files << copyClip(QString("%1.avi").arg(i));
+        addAndWait(files);
+        list()->SelectRow(selected);
+        const QString moved = list()->Caption(selected);
+        window().Action(action)->trigger();
+        QCOMPARE(captions().join("").remove(".avi"), order);
+        // The moved row stays selected.
+        QCOMPARE(list()->Caption(list()->SelectedRows().value(0)), moved);
+    }
+
+    void dragWithinTheList_data()
+    {
+        QTest::addColumn<int>("dragged");
+        QTest::addColumn<int>("target");  // -1: below the last row
+        QTest::addColumn<QString>("order");
+        QTest::newRow("first onto last") << 0 << 3 << "2314";
+        QTest::newRow("last onto first") << 3 << 0 << "4123";
+        QTest::newRow("below the last") << 0 << -1 << "2341";
+        QTest::newRow("onto itself") << 1 << 1 << "1234";
+    }
+
+    void dragWithinTheList()
+    {
+        QFETCH(int, dragged);
+        QFETCH(int, target);
+        QFETCH(QString, order);
+        addAndWait({copyClip("1.avi"), copyClip("2.avi"), copyClip("3.avi"), copyClip("4.avi")});
+        list()->SelectRow(dragged);
+        list()->DropCurrentRowOn(target < 0 ? nullptr : list()->topLevelItem(target));
+        QCOMPARE(captions().join("").remove(".avi"), order);
+        QCOMPARE(list()->Caption(list()->SelectedRows().value(0)),
+                 m_work.filePath(QString("%1.avi").arg(dragged + 1)));
+    }
+
+    void clearAndSummary()
+    {
+        QCOMPARE(summary(), Msg(MSG_STATUS_NOFILES));
+        auto* facts = window().findChild<TFactsPanel*>("ScrollBox");
+        QVERIFY(facts->isHidden());
+        addAndWait({copyClip("one.avi")});
+        QCOMPARE(summary(), Msg(MSG_STATUS_ONEFILE));
+        QVERIFY(!facts->isHidden());
+        addAndWait({copyClip("two.avi")});
+        QCOMPARE(summary(), MsgFormat(MSG_STATUS_FILES, 2));
+        window().Action("ActionClearList")->trigger();
+        QCOMPARE(list()->topLevelItemCount(), 0);
+        QCOMPARE(summary(), Msg(MSG_STATUS_NOFILES));
+        QVERIFY(facts->isHidden());
+    }
+
+    void factsPanel()
+    {
+        addAndWait({copyClip("facts.avi"), copyClip("tone.mp3", m_clips.audio)});
+        auto* facts = window().findChild<TFactsPanel*>("ScrollBox");
+        list()->SelectRow(0);
+        QCOMPARE(facts->EditBox(1)->text(), m_work.filePath("facts.avi"));
+        QCOMPARE(facts->EditBox(9)->text(), "160");                // width
+        QCOMPARE(facts->EditBox(11)->text(), "120");               // height
+        QVERIFY(facts->EditBox(7)->text() != Msg(MSG_EMPTY_STR));  // video codec
+        // Sound only: the video facts are the placeholder.
+        list()->SelectRow(1);
+        for (int box : {7, 8, 9, 10, 11, 12})
+            QCOMPARE(facts->EditBox(box)->text(), Msg(MSG_EMPTY_STR));
+        QVERIFY(facts->EditBox(13)->text() != Msg(MSG_EMPTY_STR));  // audio codec
+        // No selection: every box shows the placeholder.
+        list()->clearSelection();
+        for (int box = 1; box <= 16; ++box)
+            QCOMPARE(facts->EditBox(box)->text(), Msg(MSG_EMPTY_STR));
+    }
+
+    void formatSwitching_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("disabled");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("editable");
+        QTest::newRow("AVI") << int(ofAVI) << "ActionToAVI"
+                             << ""
+                             << "ComboBoxAviProfile" << true;
+        QTest::newRow("MPEG") << int(ofMPEG) << "ActionToMPEG"
+                              << ""
+                              << "ComboBoxMPEGProfile" << true;
+        QTest::newRow("MP3") << int(ofMP3) << "ActionToOthers"
+                             << "ActionToMP3"
+                             << "ComboBoxMp3Profile" << true;
+        QTest::newRow("VOB") << int(ofVOB) << "ActionToOthers"
+                             << "ActionToVOB"
+                             << "ComboBoxVobProfile" << true;
+        QTest::newRow("MP4") << int(ofMP4) << "ActionToMP4"
+                             << ""
+                             << "ComboBoxProfile" << false;
+        QTest::newRow("3GP") << int(of3GP) << "ActionTo3GP"
+                             << ""
+                             << "ComboBoxProfile" << false;
+    }
+
+    void formatSwitching()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, disabled);
+        QFETCH(QString, checked);
+        QFETCH(QString, list);
+        QFETCH(bool, editable);
+        window().SelectFormat(ofMP3);
+        window().SelectFormat(format);
+        QCOMPARE(int(GlobalVars.OutputFormat), format);
+        const QStringList main = {"ActionToAVI",  "ActionToMP4", "ActionTo3GP",
+                                  "ActionToMPEG", "ActionToMOV", "ActionToWMV",
+                                  "ActionToRM",   "ActionToSWF", "ActionToOthers"};
+        for (const QString& name : main)
+            QCOMPARE(window().Action(name)->isEnabled(), name != disabled);
+        for (const char* name : {"ActionToVOB", "ActionToASF", "ActionToAAC", "ActionToAC3",
+                                 "ActionToMP2", "ActionToMP3", "ActionToAMR", "ActionToWAV"})
+            QCOMPARE(window().Action(name)->isChecked(), QString(name) == checked);
+        for (QComboBox* box : window().findChildren<QComboBox*>()) {
+            if (box->objectName() == "ComboBoxFormat") continue;
+            QCOMPARE(!box->isHidden(), box->objectName() == list);
+        }
+        QCOMPARE(window().Action("ActionEditProfile")->isEnabled(), editable);
+        QCOMPARE(window().Action("ActionProfileMore")->isEnabled(), editable);
+    }
+
+    void deviceChoice()
+    {
+        auto* formats = window().findChild<QComboBox*>("ComboBoxFormat");
+        auto* items = window().findChild<QComboBox*>("ComboBoxProfile");
+        QCOMPARE(formats->count(), 2);
+        window().SelectFormat(ofAVI);
+        window().SelectFormatListEntry(1);
+        QCOMPARE(int(GlobalVars.OutputFormat), int(ofMP4));
+        QCOMPARE(GlobalVars.MP4MenuIndex, 1);
+        QVERIFY(GlobalVars.TgpiPodPSPProfileFileName.contains("Direct"));
+        QVERIFY(items->count() > 0);
+        QCOMPARE(items->currentIndex(), 0);
+        QCOMPARE(window().Catalogue().SelectedItem, 0);
+        items->setCurrentIndex(items->count() - 1);
+        QCOMPARE(window().Catalogue().SelectedItem, items->count() - 1);
+
+        // The MP4 menu lists the same choices and checks the current one.
+        auto* menu = window().findChild<QMenu*>("PopupMenuMP4");
+        QCOMPARE(menu->actions().size(), 2);
+        QVERIFY(menu->actions().at(1)->isChecked());
+        menu->actions().at(0)->trigger();
+        QCOMPARE(GlobalVars.MP4MenuIndex, 0);
+        QCOMPARE(formats->currentIndex(), 0);
+    }
+
+    void savedPlacementComesBack()
+    {
+        m_window.reset();
+        writeFile(m_program.filePath("info.ini"),
+                  "[System]\nLanguageFile=english.ini\n[Form]\nx=40\ny=30\nwidth=754\nheight=571\n"
+                  "maximized=0\n");
+        openWindow();
+        QCOMPARE(window().geometry().topLeft(), QPoint(40, 30));
+        // Closing writes where it is now.
+        window().move(60, 50);
+        window().close();
+        const IniFile saved(m_program.filePath("info.ini"));
+        QCOMPARE(saved.readInteger("Form", "x", -1), 60);
+        QCOMPARE(saved.readInteger("Form", "y", -1), 50);
+    }
+
+    void languageSwitch()
+    {
+        auto* languages = window().findChild<QMenu*>("LanguagesMI");
+        QAction* french = nullptr;
+        for (QAction* entry : languages->actions())
+            if (entry->text() == "FRENCH") french = entry;
+        QVERIFY(french);
+        french->trigger();
+        QCOMPARE(GlobalVars.LanguageFile, "FRENCH.ini");
+        // The menu is built anew, the chosen language checked.
+        QStringList checked;
+        for (QAction* entry : languages->actions())
+            if (entry->isChecked()) checked << entry->text();
+        QCOMPARE(checked, QStringList({"FRENCH"}));
+        QCOMPARE(window().findChild<QLabel*>("Label3")->text(), Msg(MSG_INPUTFILENAME));
+        QVERIFY(Msg(MSG_CONVERT) != MsgDefault(MSG_CONVERT));
+        QCOMPARE(window().Action("ActionConvert")->text(), Msg(MSG_CONVERT));
+        QCOMPARE(summary(), Msg(MSG_STATUS_NOFILES));
+        QVERIFY(summary() != MsgDefault(MSG_STATUS_NOFILES));
+    }
+
+    void wholeBatch()
+    {
+        const QString input = copyClip("batch me.avi");
+        const QString output = m_work.filePath("out");
+        QDir().mkpath(output);
+        addAndWait({input});
+        window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
+        window().SelectFormatListEntry(0);
+        DialogSeam::ClearLog();
+        window().Action("ActionConvert")->trigger();
+        QCOMPARE(list()->State(0), rsConverted);
+        QVERIFY(QFileInfo(output + "/batch me.MP4").size() > 0);
+        QVERIFY(!window().ProgressOpen());
+        // The only message is the transfer hint.
+        const QStringList log = DialogSeam::Log();
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.first().contains("Transfer Manager"), qPrintable(log.first()));
+    }
+
+    void trayExitStopsABatch()
+    {
+        const QString input = m_work.filePath("long.avi");
+        makeClip(input, "320x240", {"-c:v", "mpeg4", "-c:a", "mp3"}, "30");
+        const QString output = m_work.filePath("stopped");
+        QDir().mkpath(output);
+        addAndWait({input});
+        window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
+        window().SelectFormatListEntry(0);
+        // Once the file runs, the tray's exit entry asks how to stop: now.
+        QTimer::singleShot(1500, &window(), [this] {
+            QVERIFY(window().ProgressOpen());
+            auto* exit = window().findChild<QAction*>("TrayExit");
+            Q_EMIT window().findChild<QMenu*>("PopupMenuTray")->aboutToShow();
+            QCOMPARE(exit->text(), Msg(MSG_TRAY_MENU_STOPENCODING));
+            DialogSeam::QueuePress(QMessageBox::Yes);
+            exit->trigger();
+        });
+        window().Action("ActionConvert")->trigger();
+        QVERIFY(list()->State(0) != rsConverted);
+        QVERIFY(!window().ProgressOpen());
+        QVERIFY(
+            QDir(output).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_MainWindow.moc"
