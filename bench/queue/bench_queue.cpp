@@ -1,10 +1,11 @@
-// Adding real small media files to the queue: each file's facts read through
-// the media library on the facts reader's threads and handed to an event
-// loop, against the library's own command-line reader run once over the same
-// files. Also the longest time the event loop was held meanwhile.
+// Adding real small media files to the converter's queue: the main window's
+// AddFiles, its facts read through the media library on the reader's threads
+// and turned into rows, against the library's own command-line reader run
+// once over the same files. Also the longest time the window's event loop
+// was held meanwhile. Runs without a display.
 // Usage: bench_queue [files] [rounds]; default 1000 files, 3 rounds.
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -17,7 +18,10 @@
 #include <sys/resource.h>
 
 #include "QueueBench.h"
-#include "engine/FactsReader.h"
+#include "base/ProgramFolder.h"
+#include "windows/DialogSeam.h"
+#include "windows/FileListView.h"
+#include "windows/Main.h"
 
 using namespace queuebench;
 
@@ -35,43 +39,34 @@ double cpuMs(int who)
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-struct ReaderRun {
+struct WindowRun {
     double ms = 0;
     double cpuMs = 0;
     double longestBlockMs = 0;
-    int delivered = 0;
-    int damaged = 0;
+    int rows = 0;
 };
 
-// From Add to the last delivery, the receiver keeping every item as a row
-// of the queue would.
-ReaderRun runReader(TFactsReader& reader, const QStringList& files)
+// From AddFiles to the last row, the queue emptied first.
+WindowRun runWindow(TfrmMain& window, const QStringList& files)
 {
-    ReaderRun run;
-    QList<TFileItem> rows;
-    rows.reserve(files.size());
+    WindowRun run;
+    window.Action(QStringLiteral("ActionClearList"))->trigger();
     QEventLoop loop;
-    const auto read = QObject::connect(&reader, &TFactsReader::FactsRead, &loop,
-                                       [&](const QString&, const TFileItem& item, bool readable) {
-                                           rows.append(item);
-                                           if (!readable) ++run.damaged;
-                                       });
     const auto finished =
-        QObject::connect(&reader, &TFactsReader::Finished, &loop, &QEventLoop::quit);
+        QObject::connect(&window, &TfrmMain::AddingFinished, &loop, &QEventLoop::quit);
     EventLoopProbe probe;
     QElapsedTimer clock;
     const double cpuBefore = cpuMs(RUSAGE_SELF);
     probe.start();
     clock.start();
-    reader.Add(files);
-    loop.exec();
+    window.AddFiles(files);
+    if (window.Adding()) loop.exec();
     run.ms = double(clock.nsecsElapsed()) / 1e6;
     probe.stop();
     run.cpuMs = cpuMs(RUSAGE_SELF) - cpuBefore;
-    QObject::disconnect(read);
     QObject::disconnect(finished);
     run.longestBlockMs = probe.longestGapMs();
-    run.delivered = static_cast<int>(rows.size());
+    run.rows = window.List()->topLevelItemCount();
     return run;
 }
 
@@ -80,7 +75,9 @@ ReaderRun runReader(TFactsReader& reader, const QStringList& files)
 int main(int argc, char** argv)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    QCoreApplication app(argc, argv);
+    // No display needed; the window is drawn all the same.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int count = args.size() > 1 ? std::max(1, args.at(1).toInt()) : 1000;
     const int rounds = args.size() > 2 ? std::max(1, args.at(2).toInt()) : 3;
@@ -106,22 +103,35 @@ int main(int argc, char** argv)
         if (in.open(QIODevice::ReadOnly)) in.readAll();
     }
 
-    TFactsReader reader;
+    // The window on a private copy of the built program folder.
+    QTemporaryDir program;
+    for (const char* entry : {"skin", "profile_en", "cores"})
+        runQuietly(QStringLiteral("cp"),
+                   {QStringLiteral("-a"), QStringLiteral("--"),
+                    QStringLiteral(CLIPFORGE_APP_DIR "/") + QLatin1String(entry), program.path()});
+    SetProgramFolder(program.path() + QLatin1Char('/'));
+    DialogSeam::Enable();
+    TfrmMain window(GlobalVars);
+    if (!window.StartupError().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(window.StartupError()));
+        return 1;
+    }
+    window.show();
     QList<double> ours, theirs, oursCpu, theirsCpu;
     double longestBlockMs = 0;
     for (int round = 0; round < rounds; ++round) {
         // Alternate who goes first, so neither always finds the other's leftovers.
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn + round) % 2 == 0) {
-                const ReaderRun run = runReader(reader, files);
-                if (run.delivered != files.size() || run.damaged != 0) {
-                    std::fprintf(stderr, "the reader delivered %d files, %d unreadable\n",
-                                 run.delivered, run.damaged);
+                const WindowRun run = runWindow(window, files);
+                if (run.rows != files.size()) {
+                    std::fprintf(stderr, "the window queued %d of %d files\n", run.rows,
+                                 int(files.size()));
                     return 1;
                 }
                 ours << run.ms;
                 oursCpu << run.cpuMs;
-                std::printf("round %d: reader %.1f ms, longest block %.1f ms\n", round + 1, run.ms,
+                std::printf("round %d: window %.1f ms, longest block %.1f ms\n", round + 1, run.ms,
                             run.longestBlockMs);
                 longestBlockMs = std::max(longestBlockMs, run.longestBlockMs);
             } else {
@@ -148,11 +158,11 @@ int main(int argc, char** argv)
         ratios << ours.at(round) / theirs.at(round);
     std::printf("\n%d files, %d rounds (medians), reader threads: %d, cores: %d\n", count, rounds,
                 std::max(2, QThread::idealThreadCount()), QThread::idealThreadCount());
-    std::printf("%-42s %10.1f ms wall %10.1f ms CPU\n", "facts reader, delivered in an event loop",
+    std::printf("%-42s %10.1f ms wall %10.1f ms CPU\n", "main window, AddFiles to the last row",
                 oursMs, median(oursCpu));
     std::printf("%-42s %10.1f ms wall %10.1f ms CPU\n", "mediainfo, one run over all files",
                 theirsMs, median(theirsCpu));
-    std::printf("%-42s %10.2f    (goal: at most 1.00)\n", "ratio reader / mediainfo",
+    std::printf("%-42s %10.2f    (goal: at most 1.00)\n", "ratio window / mediainfo",
                 median(ratios));
     std::printf("%-42s %10.1f ms (goal: under 100 ms)\n", "longest event-loop block",
                 longestBlockMs);

@@ -125,10 +125,12 @@ def icon_burn(s, a):
             f'c-0.6 1.4-1.3 2-2 2.2c0.6-2.2 0.4-4.6-0.3-6.4z" fill="{a}"/>')
 
 
-def icon_capture(s, a):
-    return (f'<rect x="3" y="9" width="17" height="13" rx="2.5" {stroke(s)}/>'
-            f'<path d="M20 14l6.5-3.6v10.2L20 17" {stroke(s)}/>'
-            f'<circle cx="8.2" cy="13.6" r="2" fill="{a}"/>')
+def icon_settings(s, a):
+    # A gear: dashes on a thick ring make its teeth.
+    return (f'<circle cx="15" cy="15" r="10" fill="none" stroke="{s}" stroke-width="4" '
+            f'stroke-dasharray="3.4 2.9"/>'
+            f'<circle cx="15" cy="15" r="7" {stroke(s, 2.2)}/>'
+            f'<circle cx="15" cy="15" r="2.6" fill="{a}"/>')
 
 
 def icon_help(s, a):
@@ -151,7 +153,7 @@ TOOLBAR = [
     (9, "swf", icon_swf, True),
     (10, "others", icon_others, True),
     (11, "burn", icon_burn, False),
-    (12, "capture", icon_capture, False),
+    (12, "settings", icon_settings, False),
     (13, "help", icon_help, False),
 ]
 

@@ -1,0 +1,117 @@
+// Not a test: scripts/screenshots runs it to picture the converter's windows
+// for the docs, on a private copy of the built program folder and real clips.
+//   clipforge_screenshot OUTPUT_FOLDER LANGUAGE_FILE CLIP...
+// writes main-<lang>.png, progress-<lang>.png, fileinfo-<lang>.png,
+// settings-<lang>.png and allformats-<lang>.png.
+
+#include "MediaTools.h"
+
+#include "base/ProgramFolder.h"
+#include "engine/BatchDriver.h"
+#include "localisation/MessageTable.h"
+#include "windows/DialogSeam.h"
+#include "windows/FileInfo.h"
+#include "windows/FileListView.h"
+#include "windows/Main.h"
+#include "windows/Progress.h"
+#include "windows/Settings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+bool save(QWidget& widget, const QString& path)
+{
+    widget.show();
+    QTest::qWait(300);
+    const bool ok = widget.grab().save(path);
+    std::printf("%s %s\n", ok ? "Wrote" : "Could not write", qPrintable(path));
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 4) {
+        std::fprintf(stderr, "usage: clipforge_screenshot OUTPUT LANGUAGE_FILE CLIP...\n");
+        return 2;
+    }
+    const QString output = args[1];
+    const QString language = args[2];
+    const QString tag = QFileInfo(language).baseName().toLower();
+    const QStringList clips = args.mid(3);
+
+    QTemporaryDir program;
+    for (const char* entry :
+         {"avcore.dll", "skin", "profile_en", "profile_fr", "profile_de", "profile_it", "cores"})
+        QProcess::execute("cp",
+                          {"-a", "--", QString(CLIPFORGE_APP_DIR "/") + entry, program.path()});
+    QFile settings(program.filePath("info.ini"));
+    settings.open(QIODevice::WriteOnly);
+    settings.write(("[System]\nLanguageFile=" + language +
+                    "\nLastOutputOpenDir=" + QDir::homePath() + "/Videos/PSP\n")
+                       .toUtf8());
+    settings.close();
+    SetProgramFolder(program.path() + "/");
+    DialogSeam::Enable();
+
+    TfrmMain window(GlobalVars);
+    if (!window.StartupError().isEmpty()) return 1;
+    window.move(0, 0);
+    window.show();
+    window.AddFiles(clips);
+    QDeadlineTimer deadline(60000);
+    while (window.Adding() && !deadline.hasExpired())
+        QTest::qWait(50);
+    window.List()->SelectRow(0);
+    bool ok = save(window, output + "/main-" + tag + ".png");
+
+    // The progress window in the middle of converting the first clip.
+    QTemporaryDir converted;
+    window.findChild<QLineEdit*>("editOutputFileName")->setText(converted.path());
+    QTimer::singleShot(4000, &window, [&] {
+        if (TfrmProgress* progress = window.Progress()) {
+            ok = save(*progress, output + "/progress-" + tag + ".png") && ok;
+        } else {
+            ok = false;
+        }
+        window.Driver()->StopNow();
+    });
+    window.List()->clearSelection();
+    window.findChild<QAction*>("ActionConvert")->trigger();
+
+    TfrmFileInfo info(&window);
+    info.setWindowTitle(MsgFormat(MSG_FILE_INFO, QFileInfo(clips.first()).fileName()));
+    info.LoadReport(clips.first());
+    info.resize(560, 420);
+    ok = save(info, output + "/fileinfo-" + tag + ".png") && ok;
+    info.hide();
+
+    TfrmSettings dialog(GlobalVars, &window);
+    ok = save(dialog, output + "/settings-" + tag + ".png") && ok;
+    dialog.hide();
+
+    // Every format on the window.
+    DialogSeam::Queue([](QDialog& shown) {
+        if (auto* check = shown.findChild<QCheckBox*>("CheckBoxShowAllFormats"))
+            check->setChecked(true);
+        shown.accept();
+    });
+    window.findChild<QAction*>("ActionSettings")->trigger();
+    window.List()->SelectRow(0);
+    ok = save(window, output + "/allformats-" + tag + ".png") && ok;
+    return ok ? 0 : 1;
+}
