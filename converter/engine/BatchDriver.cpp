@@ -195,6 +195,8 @@ void TBatchDriver::runBatch()
         while (m_runner.Active())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
                                             QEventLoop::ExcludeUserInputEvents);
+        // The stopped file is neither converted nor failed: it waits again.
+        m_front.Files.SetRowState(m_row, rsQueued, {});
     }
     m_staging.reset();
 

@@ -10,6 +10,7 @@
 #include "windows/FileListView.h"
 #include "windows/Main.h"
 #include "windows/Progress.h"
+#include "windows/TrayIcon.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,6 +21,8 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "windows/Skin.h"
 
 namespace {
 
@@ -416,6 +419,96 @@ private Q_SLOTS:
         QVERIFY(summary() != MsgDefault(MSG_STATUS_NOFILES));
     }
 
+    void addingStaysResponsive()
+    {
+        // Hundreds of files: the event loop keeps turning, and Convert (then
+        // labelled Stop) ends the adding with the rows read so far.
+        QStringList files;
+        for (int i = 0; i < 400; ++i) {
+            const QString path = m_work.filePath(QString("many%1.avi").arg(i));
+            QFile::remove(path);
+            QVERIFY(QFile::link(m_clips.video, path));
+            files << path;
+        }
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+        ticker.start(5);
+        QSignalSpy finished(&window(), &TfrmMain::AddingFinished);
+        window().AddFiles(files);
+        QVERIFY(window().Adding());
+        QCOMPARE(window().findChild<TSkinButton*>("MainButton9")->text(), Msg(MSG_STOP));
+        QTRY_VERIFY_WITH_TIMEOUT(list()->topLevelItemCount() > 0, 20000);
+        window().Action("ActionConvert")->trigger();
+        QVERIFY(!window().Adding());
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(ticks > 0);
+        const int rows = list()->topLevelItemCount();
+        QVERIFY2(rows < files.size(), qPrintable(QString::number(rows)));
+        QCOMPARE(window().findChild<TSkinButton*>("MainButton9")->text(),
+                 window().Action("ActionConvert")->text());
+        // Nothing more arrives after the stop.
+        QTest::qWait(200);
+        QCOMPARE(list()->topLevelItemCount(), rows);
+        for (const QString& path : files)
+            QFile::remove(path);
+    }
+
+    void sendToTray_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("notification area") << true;
+        QTest::newRow("none") << false;
+    }
+
+    void sendToTray()
+    {
+        QFETCH(bool, trayAvailable);
+        TTrayIcon::SetAvailableForTests(trayAvailable);
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        window().SendToTray();
+        if (trayAvailable) {
+            QVERIFY(!window().isVisible());
+            QVERIFY(window().Tray()->Visible());
+            QCOMPARE(window().Tray()->LastBalloonText(), Msg(MSG_TRAY_MIN));
+        } else {
+            // Minimised instead, and the user is told why.
+            QTRY_VERIFY(window().isMinimized());
+            QVERIFY(!window().Tray()->Visible());
+            QMessageBox* notice = nullptr;
+            for (QWidget* shown : QApplication::topLevelWidgets())
+                if (shown->objectName() == "NoTrayNotice" && shown->isVisible())
+                    notice = qobject_cast<QMessageBox*>(shown);
+            QVERIFY(notice);
+            QCOMPARE(notice->text(), Msg(MSG_NO_TRAY));
+            notice->close();
+        }
+        window().RestoreFromTray();
+        QVERIFY(window().isVisible());
+        QVERIFY(!window().isMinimized());
+        QVERIFY(!window().Tray()->Visible());
+        TTrayIcon::SetAvailableForTests(std::nullopt);
+    }
+
+    void transferManagerStartsFerrybox()
+    {
+        // A stand-in that says it ran, with what arguments and where.
+        const QString marker = m_work.filePath("ferrybox-ran");
+        QFile::remove(marker);
+        const QString program = m_program.filePath("Ferrybox");
+        writeFile(program, "#!/bin/sh\necho \"$#\" > '" + marker.toUtf8() + "'\n");
+        QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
+        window().Action("ActionTransferManager")->trigger();
+        QTRY_VERIFY(QFileInfo(marker).size() > 0);
+        QCOMPARE(readFile(marker), QByteArray("0\n"));
+        // A missing program fails without a word.
+        QFile::remove(program);
+        DialogSeam::ClearLog();
+        window().Action("ActionTransferManager")->trigger();
+        QVERIFY(DialogSeam::Log().isEmpty());
+    }
+
     void wholeBatch()
     {
         const QString input = copyClip("batch me.avi");
@@ -454,7 +547,7 @@ private Q_SLOTS:
             exit->trigger();
         });
         window().Action("ActionConvert")->trigger();
-        QVERIFY(list()->State(0) != rsConverted);
+        QCOMPARE(list()->State(0), rsQueued);
         QVERIFY(!window().ProgressOpen());
         QVERIFY(
             QDir(output).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
