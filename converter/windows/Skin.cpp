@@ -412,8 +412,20 @@ void TSkinButton::paintCaption(QPainter& painter, State state)
         const int line = QFontMetrics(font).lineSpacing();
         const int top = std::clamp(caption.breaks * line, 0, qMax(0, height() - 2 * line));
         area = QRect(2, top, width() - 4, height() - top);
+        // The dots of a menu caption say "a dialog follows"; under a
+        // picture they only take room.
+        if (text.endsWith(u"..."_s)) text.chop(3);
         flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
         font = fittingFont(font, area, flags, text);
+        // A word wider than the button cannot wrap: one elided line instead.
+        const QFontMetrics metrics(font);
+        const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+        if (std::any_of(words.begin(), words.end(), [&](const QString& word) {
+                return metrics.horizontalAdvance(word) > area.width();
+            })) {
+            flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
+            text = metrics.elidedText(text, Qt::ElideRight, area.width());
+        }
     } else {
         area = rect().adjusted(6, 0, -6, 0);
         if (state == State::MouseDown) area.translate(0, 1);
