@@ -62,7 +62,7 @@ int main(int argc, char* argv[])
     QFile settings(program.filePath("info.ini"));
     settings.open(QIODevice::WriteOnly);
     settings.write(("[System]\nLanguageFile=" + language +
-                    "\nLastOutputOpenDir=" + QDir::homePath() + "/Videos/PSP\n")
+                    "\nLastOutputOpenDir=" + QFileInfo(clips.first()).absolutePath() + "/PSP\n")
                        .toUtf8());
     settings.close();
     SetProgramFolder(program.path() + "/");
@@ -81,7 +81,9 @@ int main(int argc, char* argv[])
 
     // The progress window in the middle of converting the first clip.
     QTemporaryDir converted;
-    window.findChild<QLineEdit*>("editOutputFileName")->setText(converted.path());
+    auto* outputBox = window.findChild<QLineEdit*>("editOutputFileName");
+    const QString shownOutput = outputBox->text();
+    outputBox->setText(converted.path());
     QTimer::singleShot(4000, &window, [&] {
         if (TfrmProgress* progress = window.Progress()) {
             ok = save(*progress, output + "/progress-" + tag + ".png") && ok;
@@ -92,6 +94,7 @@ int main(int argc, char* argv[])
     });
     window.List()->clearSelection();
     window.findChild<QAction*>("ActionConvert")->trigger();
+    outputBox->setText(shownOutput);
 
     TfrmFileInfo info(&window);
     info.setWindowTitle(MsgFormat(MSG_FILE_INFO, QFileInfo(clips.first()).fileName()));
