@@ -16,6 +16,7 @@
 #include "windows/Skin.h"
 #include "windows/WindowFunctions.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,17 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Where a file or folder dialog opens: the remembered folder, or the home
+// folder when that is gone (a dialog would take the lost name for a file).
+QString DialogStartFolder(const QString& remembered)
+{
+    return QFileInfo(remembered).isDir() ? remembered : QDir::homePath();
+}
+
+}  // namespace
 
 void TfrmMain::AddFiles(const QStringList& paths)
 {
@@ -104,8 +116,8 @@ void TfrmMain::onAddingFinished()
 void TfrmMain::addFilesFromDialog()
 {
     const QString filter = QtFileFilter(BuildOpenFilter(m_vars.InputFileTypes, Msg(MSG_ALLFILES)));
-    const QStringList chosen =
-        ChooseOpenFiles(this, Msg(MSG_ADD_FILES), m_vars.LastInputOpenDir, filter);
+    const QStringList chosen = ChooseOpenFiles(this, Msg(MSG_ADD_FILES),
+                                               DialogStartFolder(m_vars.LastInputOpenDir), filter);
     if (!chosen.isEmpty()) {
         m_vars.LastInputOpenDir = QFileInfo(chosen.first()).absolutePath();
         AddFiles(chosen);
@@ -194,7 +206,7 @@ void TfrmMain::openDestinationFolder()
 
 void TfrmMain::chooseOutputFolder()
 {
-    QString folder = m_vars.LastOutputOpenDir;
+    QString folder = DialogStartFolder(m_vars.LastOutputOpenDir);
     if (BrowseForFolder(this, folder, Msg(MSG_SELECT_FOLDER))) {
         m_vars.LastOutputOpenDir = folder;
         editOutputFileName->setText(folder);

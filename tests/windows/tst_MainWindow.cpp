@@ -1,6 +1,7 @@
 #include "MediaTools.h"
 #include "TestFiles.h"
 
+#include "base/FileFunctions.h"
 #include "base/IniFile.h"
 #include "base/ProgramFolder.h"
 #include "engine/BatchDriver.h"
@@ -21,6 +22,8 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 #include "windows/Skin.h"
 
@@ -176,19 +179,25 @@ private Q_SLOTS:
 
     void refusedFiles()
     {
-        // Damaged media is reported by name; other types and missing files
-        // are skipped without a word.
+        // Damaged media and a pipe are reported by name, the pipe at once and
+        // without waiting on it; other types and missing files are skipped
+        // without a word.
         const QString damaged = m_work.filePath("damaged.avi");
         writeFile(damaged, "not a video at all");
         const QString text = m_work.filePath("notes.txt");
         writeFile(text, "text");
+        const QString pipe = m_work.filePath("pipe.avi");
+        QFile::remove(pipe);
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         DialogSeam::ClearLog();
-        addAndWait({damaged, text, m_work.filePath("missing.avi"), copyClip("good.avi")});
+        addAndWait({damaged, text, pipe, m_work.filePath("missing.avi"), copyClip("good.avi")});
         QCOMPARE(captions(), QStringList({"good.avi"}));
         const QStringList log = DialogSeam::Log();
-        QCOMPARE(log.size(), 1);
-        QVERIFY2(log.first().startsWith(Msg(MSG_Error) + " | ") && log.first().contains(damaged),
-                 qPrintable(log.first()));
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log.at(0), Msg(MSG_Error) + " | " + InputRefusal(pipe));
+        QVERIFY2(log.at(1).startsWith(Msg(MSG_Error) + " | ") && log.at(1).contains(damaged),
+                 qPrintable(log.at(1)));
+        QFile::remove(pipe);
     }
 
     void deleteRowsTwoAndFour()
