@@ -285,10 +285,7 @@ void TfrmMain::createActions()
     on("ActionDeleteProfile", [this] { profileCommand(&TProfileCatalogue::DeleteProfile); });
     on("ActionRenameProfile", [this] { profileCommand(&TProfileCatalogue::RenameProfile); });
     for (int format = 0; format < OutputFormatCount; ++format) {
-        QAction* action =
-            Actions[FirstFormatAction + format].name
-                ? Action(QString::fromLatin1(Actions[FirstFormatAction + format].name))
-                : nullptr;
+        QAction* action = Action(QString::fromLatin1(Actions[FirstFormatAction + format].name));
         m_formatActions[format] = action;
         connect(action, &QAction::triggered, this, [this, format] {
             if (format == ofMP4)

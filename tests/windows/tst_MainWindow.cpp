@@ -14,6 +14,7 @@
 #include "windows/TrayIcon.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -389,6 +390,52 @@ private Q_SLOTS:
         menu->actions().at(0)->trigger();
         QCOMPARE(GlobalVars.MP4MenuIndex, 0);
         QCOMPARE(formats->currentIndex(), 0);
+    }
+
+    void showAllFormats()
+    {
+        // Off: this edition's window. On: every format's button, its list and
+        // the profile buttons, in the skin's own places.
+        auto button = [this](const QString& name) {
+            return window().findChild<TSkinButton*>(name);
+        };
+        auto* formats = window().findChild<QComboBox*>("ComboBoxFormat");
+        const int editionTop = list()->y();
+        auto choose = [](bool on) {
+            DialogSeam::Queue([on](QDialog& settings) {
+                settings.findChild<QCheckBox*>("CheckBoxShowAllFormats")->setChecked(on);
+                settings.accept();
+            });
+        };
+        QVERIFY(button("ToolbarButton2")->isHidden());
+        QVERIFY(button("MainButton7")->isHidden());
+        QVERIFY(!formats->isHidden());
+
+        choose(true);
+        window().Action("ActionSettings")->trigger();
+        QVERIFY(GlobalVars.ShowAllFormats);
+        QVERIFY(
+            IniFile(m_program.filePath("info.ini")).readBool("System", "ShowAllFormats", false));
+        for (int n = 1; n <= 13; ++n)
+            QVERIFY2(!button(QString("ToolbarButton%1").arg(n))->isHidden(),
+                     qPrintable(QString::number(n)));
+        QVERIFY(!button("MainButton7")->isHidden());
+        QVERIFY(!button("MainButton8")->isHidden());
+        QVERIFY(formats->isHidden());
+        QCOMPARE(list()->y(), editionTop + 80);
+        button("ToolbarButton2")->click();
+        QCOMPARE(int(GlobalVars.OutputFormat), int(ofAVI));
+        QVERIFY(!window().findChild<QComboBox*>("ComboBoxAviProfile")->isHidden());
+        QVERIFY(button("MainButton7")->isEnabled());
+
+        choose(false);
+        window().Action("ActionSettings")->trigger();
+        QVERIFY(!GlobalVars.ShowAllFormats);
+        QVERIFY(button("ToolbarButton2")->isHidden());
+        QVERIFY(!formats->isHidden());
+        QCOMPARE(list()->y(), editionTop);
+        // Back in the edition, the format list's device choice holds again.
+        QCOMPARE(int(GlobalVars.OutputFormat), int(ofMP4));
     }
 
     void savedPlacementComesBack()
