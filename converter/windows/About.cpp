@@ -1,14 +1,13 @@
 #include "windows/About.h"
 
+#include "windows/Skin.h"
+
 #include "windows/WindowFunctions.h"
 
 #include "base/BuildConstants.h"
-#include "base/FileFunctions.h"
-#include "base/IniFile.h"
 #include "base/ProgramFolder.h"
 #include "localisation/MessageTable.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -67,15 +66,9 @@ QPixmap LoadPicture(const QString& file, qreal pixelRatio)
 
 QString AboutPictureFile(const QString& programFolder)
 {
-    const QString skinFile = ResolvePathNoCase(programFolder + BuildConstants::SkinFile);
-    const IniFile skin(skinFile);
-    const QString name = skin.readString(u"SPLASH"_s, u"LeftImage"_s, u"NONE"_s);
-    if (name.isEmpty() || name.compare(u"NONE"_s, Qt::CaseInsensitive) == 0) return {};
-    const QString folder = QFileInfo(skinFile).path();
-    const QString found = FindFileNoCase(folder, name);
-    if (found.isEmpty()) return {};
-    const QString path = folder + u'/' + found;
-    return QFileInfo(path).isFile() ? path : QString();
+    const std::optional<TSkinLayout> skin =
+        ReadSkinLayout(programFolder + BuildConstants::SkinFile);
+    return skin ? skin->SplashLeftImage : QString();
 }
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
