@@ -467,6 +467,14 @@ void TfrmMain::applySkin()
     Label27->move(m_topLabels[4]->x(), m_topLabels[4]->y() - FormatRowAbove);
 }
 
+void TfrmMain::layOut()
+{
+    placeDesignLayout();
+    applySkin();
+    if (!m_vars.ShowAllFormats) ApplyEditionLayout();
+    showToolbar(m_vars.ShowAllFormats);
+}
+
 void TfrmMain::ApplyEditionLayout()
 {
     auto up = [](QWidget* widget, int pixels) { widget->move(widget->x(), widget->y() - pixels); };
@@ -525,11 +533,11 @@ void TfrmMain::restoreState()
     if (!notice.isEmpty())
         QTimer::singleShot(
             0, this, [this, notice] { ShowMessage(notice, Msg(MSG_HINT), TMessageIcon::Warning); });
+    // Laid out again now the settings say whether every format shows.
+    layOut();
     ApplyTexts();
     buildLanguageMenu();
     refreshSummary();
-    if (!m_vars.ShowAllFormats) ApplyEditionLayout();
-    showToolbar(m_vars.ShowAllFormats);
     TimerShowControls->start();
 
     m_updatingLists = true;
@@ -619,13 +627,8 @@ void TfrmMain::openSettings()
     TfrmSettings settings(m_vars, this);
     ExecModal(settings);
     if (m_vars.ShowAllFormats == showAll) return;
-    placeDesignLayout();
-    applySkin();
-    if (!m_vars.ShowAllFormats) {
-        ApplyEditionLayout();
-        SelectFormatListEntry(ComboBoxFormat->currentIndex());
-    }
-    showToolbar(m_vars.ShowAllFormats);
+    layOut();
+    if (!m_vars.ShowAllFormats) SelectFormatListEntry(ComboBoxFormat->currentIndex());
     ApplyTexts();
 }
 

@@ -123,6 +123,9 @@ private:
     void createMenus();
     void placeDesignLayout();
     void applySkin();
+    // The design places, the skin, and this edition's moves unless every
+    // format shows.
+    void layOut();
     void restoreState();
     void buildLanguageMenu();
     void chooseLanguage(const QString& caption);

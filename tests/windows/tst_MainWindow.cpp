@@ -428,6 +428,17 @@ private Q_SLOTS:
         QVERIFY(!window().findChild<QComboBox*>("ComboBoxAviProfile")->isHidden());
         QVERIFY(button("MainButton7")->isEnabled());
 
+        // A later start shows every format from the first, each button with
+        // its own pictures rather than its disabled one in every state.
+        openWindow();
+        formats = window().findChild<QComboBox*>("ComboBoxFormat");
+        QVERIFY(formats->isHidden());
+        QVERIFY(!button("ToolbarButton2")->isHidden());
+        QCOMPARE(list()->y(), editionTop + 80);
+        const TSkinButtonPictures pictures = button("ToolbarButton2")->Pictures();
+        QVERIFY(!pictures.Normal.isEmpty());
+        QVERIFY(pictures.Normal != pictures.Disable);
+
         choose(false);
         window().Action("ActionSettings")->trigger();
         QVERIFY(!GlobalVars.ShowAllFormats);
