@@ -16,6 +16,15 @@ namespace {
 constexpr int FactsRole = Qt::UserRole;
 constexpr int StateRole = Qt::UserRole + 1;
 
+// A row's state image, and what it wrote in its tool tip.
+void showState(QTreeWidgetItem* row, RowState state, const QStringList& outputs)
+{
+    row->setData(0, StateRole, int(state));
+    row->setIcon(0, StateImage(state));
+    const QString caption = row->text(0);
+    row->setToolTip(0, outputs.isEmpty() ? caption : caption + u"\n→ "_s + outputs.join(u"\n→ "_s));
+}
+
 }  // namespace
 
 TFileListView::TFileListView(QWidget* parent) : QTreeWidget(parent)
@@ -47,10 +56,8 @@ void TFileListView::AppendRows(const QList<TFileItem>& files)
         auto* row = new QTreeWidgetItem;
         const QString caption = facts.FilePath + facts.FileName;
         row->setText(0, caption);
-        row->setToolTip(0, caption);
         row->setData(0, FactsRole, QVariant::fromValue(facts));
-        row->setData(0, StateRole, int(rsQueued));
-        row->setIcon(0, StateImage(rsQueued));
+        showState(row, rsQueued, {});
         row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
         rows << row;
     }
@@ -71,13 +78,7 @@ QString TFileListView::Caption(int row) const
 
 void TFileListView::SetState(int row, RowState state, const QStringList& outputs)
 {
-    QTreeWidgetItem* item = topLevelItem(row);
-    if (!item) return;
-    item->setData(0, StateRole, int(state));
-    item->setIcon(0, StateImage(state));
-    const QString caption = item->text(0);
-    item->setToolTip(0,
-                     outputs.isEmpty() ? caption : caption + u"\n→ "_s + outputs.join(u"\n→ "_s));
+    if (QTreeWidgetItem* item = topLevelItem(row)) showState(item, state, outputs);
 }
 
 RowState TFileListView::State(int row) const
