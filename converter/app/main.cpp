@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
     }
     TfrmMain window(GlobalVars);
     if (!window.StartupError().isEmpty()) {
-        ShowMessageBox(window.StartupError(), Msg(MSG_NO_DAT_FILE_TITLE), 64);
+        ShowMessageBox(window.StartupError(), Msg(MSG_NO_DAT_FILE_TITLE), mbIconInformation);
         return 1;
     }
     QObject::connect(&window, &TfrmMain::Closed, &app, &QApplication::quit);

@@ -608,7 +608,7 @@ void TfrmMain::chooseLanguage(const QString& caption)
     QString notice;
     const QString error = ApplyLanguage(m_vars, ProgramFolder(), &notice);
     if (!error.isEmpty()) {
-        ShowMessageBox(error, Msg(MSG_NO_DAT_FILE_TITLE), 64);
+        ShowMessageBox(error, Msg(MSG_NO_DAT_FILE_TITLE), mbIconInformation);
         QApplication::exit(1);
         return;
     }

@@ -137,5 +137,5 @@ bool TfrmMain::Confirm(const QString& text, const QString& caption)
 
 void TfrmMain::Inform(const QString& text, const QString& caption)
 {
-    ShowMessageBox(text, caption, 64);
+    ShowMessageBox(text, caption, mbIconInformation);
 }

@@ -56,17 +56,16 @@ QString TfrmMain::OutputFolderText() const { return editOutputFileName->text(); 
 
 void TfrmMain::ShowMessage(const QString& text, const QString& caption, TMessageIcon icon)
 {
-    static constexpr int Flags[] = {64, 48, 32, 16};
+    static constexpr int Flags[] = {mbIconInformation, mbIconWarning, mbIconQuestion, mbIconError};
     ShowMessageBox(text, caption, Flags[int(icon)]);
 }
 
 int TfrmMain::AskYesNoCancel(const QString& text, const QString& caption)
 {
-    // Yes, No and Cancel with the question icon.
-    return ShowMessageBox(text, caption, 3 | 32);
+    return ShowMessageBox(text, caption, mbYesNoCancel | mbIconQuestion);
 }
 
-void TfrmMain::ShowPlainMessage(const QString& text) { ShowMessageBox(text, QString(), 0); }
+void TfrmMain::ShowPlainMessage(const QString& text) { ShowMessageBox(text, QString(), mbOK); }
 
 void TfrmMain::ShowErrorLine(const QString& line, bool firstOfFile)
 {

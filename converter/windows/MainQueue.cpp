@@ -60,7 +60,7 @@ void TfrmMain::AddFiles(const QStringList& paths)
         toRead << caption;
     }
     for (const QString& refusal : std::as_const(refused))
-        ShowMessageBox(refusal, Msg(MSG_Error), 64);
+        ShowMessageBox(refusal, Msg(MSG_Error), mbIconInformation);
     if (toRead.isEmpty()) return;
     for (const QString& path : std::as_const(toRead))
         m_pending.insert(path);
@@ -109,7 +109,7 @@ void TfrmMain::onAddingFinished()
     // Shown once the rows are in, one box per file as it always was.
     const QStringList damaged = std::exchange(m_damaged, {});
     for (const QString& path : damaged)
-        ShowMessageBox(MsgFormat(MSG_FORMAT_ERROR, path), Msg(MSG_Error), 64);
+        ShowMessageBox(MsgFormat(MSG_FORMAT_ERROR, path), Msg(MSG_Error), mbIconInformation);
     Q_EMIT AddingFinished();
 }
 
