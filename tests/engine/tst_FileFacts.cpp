@@ -185,12 +185,13 @@ private Q_SLOTS:
         QMutex mutex;
         QStringList readOrder;
         TFactsReader reader([&](const QString& file, const QString&) {
-            if (file == files.first())
-                othersRead.tryAcquire(files.size() - 1, WaitMs);
-            else
-                othersRead.release();
-            QMutexLocker lock(&mutex);
-            readOrder << file;
+            // The others record their read before releasing the first one.
+            if (file == files.first()) othersRead.tryAcquire(files.size() - 1, WaitMs);
+            {
+                QMutexLocker lock(&mutex);
+                readOrder << file;
+            }
+            if (file != files.first()) othersRead.release();
             TFileItem item;
             item.FileName = file;
             return item;
