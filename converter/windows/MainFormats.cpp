@@ -6,6 +6,7 @@
 #include "windows/Main.h"
 #include "windows/MessageBoxes.h"
 #include "windows/Name.h"
+#include "windows/ProfileEditors.h"
 #include "windows/Skin.h"
 
 #include <QAction>
@@ -118,11 +119,7 @@ void TfrmMain::profileCommand(void (TProfileCatalogue::*operation)(int, const TG
     refreshProfileLists();
 }
 
-bool TfrmMain::EditSettings(int /*format*/)
-{
-    // The profile editors are built next; until then nothing is edited.
-    return false;
-}
+bool TfrmMain::EditSettings(int format) { return EditProfileSettings(format, this); }
 
 std::optional<QString> TfrmMain::AskProfileName(const QString& initial)
 {
