@@ -83,7 +83,7 @@ void TfrmMPEGProfile::buildPresets()
     grid->addWidget(m_usePresets, 0, 0, 1, 2);
     grid->addWidget(m_presetTypeGroup, 1, 0);
     grid->addWidget(m_targetGroup, 1, 1);
-    placeOnGeneral(m_presetGroup, RowType, 0);
+    placeOnGeneral(m_presetGroup, RowType, 0, 2);
     // The preset choice decides which groups and pages make sense.
     connect(m_usePresets, &QCheckBox::toggled, this, &TfrmMPEGProfile::applyAudioRule);
     connect(m_presetType, &QButtonGroup::idClicked, this, &TfrmMPEGProfile::applyAudioRule);
@@ -140,6 +140,7 @@ void TfrmMPEGProfile::applyOwnTexts()
     m_presetGroup->setTitle(Msg(MSG_PRESET_FORMATS));
     m_usePresets->setText(Msg(MSG_USE_PRESET_FORMATS));
     const QStringList types = {u"VCD"_s, u"SVCD"_s, u"DVD"_s};
+    m_presetTypeGroup->setTitle(Msg(MSG_TYPE));
     for (int i = 0; i < types.size(); ++i)
         m_presetType->button(i)->setText(types[i]);
     m_targetGroup->setTitle(Msg(MSG_TARGET_FORMAT));

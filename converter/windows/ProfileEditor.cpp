@@ -156,7 +156,7 @@ void TProfileEditor::buildTimeControl(QWidget* general)
     }
     grid->addWidget(m_timeHint, 3, 0, 1, 3);
     connect(m_enableTime, &QCheckBox::toggled, this, &TProfileEditor::applyTimeRule);
-    m_generalGrid->addWidget(m_timeGroup, RowTime, 0, 1, 2);
+    placeOnGeneral(m_timeGroup, RowTime, 0, 2);
 }
 
 void TProfileEditor::buildCodecChoice()
@@ -183,9 +183,9 @@ void TProfileEditor::buildCodecChoice()
     connect(m_disableAudio, &QCheckBox::toggled, this, [this] { applyAudioRule(); });
 }
 
-void TProfileEditor::placeOnGeneral(QWidget* widget, GeneralRow row, int column)
+void TProfileEditor::placeOnGeneral(QWidget* widget, GeneralRow row, int column, int columns)
 {
-    m_generalGrid->addWidget(widget, row, column);
+    m_generalGrid->addWidget(widget, row, column, 1, columns);
 }
 
 void TProfileEditor::followCodecList(QComboBox* list)
@@ -285,9 +285,31 @@ void TProfileEditor::SaveToSettings()
 
 void TProfileEditor::showEvent(QShowEvent* event)
 {
+    if (!m_tabOrdered) orderGeneralTabs();
     applyRules();
     m_pages->setCurrentWidget(m_general);
     QDialog::showEvent(event);
+}
+
+void TProfileEditor::orderGeneralTabs()
+{
+    // Editors add their own groups after the shared ones; Tab goes down the
+    // page as it is laid out, row by row, left to right.
+    m_tabOrdered = true;
+    QList<QWidget*> order;
+    for (QWidget* w : m_general->findChildren<QWidget*>())
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) order.append(w);
+    auto place = [this](const QWidget* w) { return w->mapTo(m_general, QPoint(0, 0)); };
+    std::stable_sort(order.begin(), order.end(), [&](const QWidget* a, const QWidget* b) {
+        const QPoint pa = place(a);
+        const QPoint pb = place(b);
+        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    });
+    QWidget* previous = m_description;
+    for (QWidget* w : order) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 void TProfileEditor::applyRules()

@@ -61,8 +61,9 @@ protected:
     void applyPageChoice();
     // Re-applies the page choice when a list changes, after codecChosen.
     void followCodecList(QComboBox* list);
-    // A group on the General page, in the given row and column.
-    void placeOnGeneral(QWidget* widget, GeneralRow row, int column = 0);
+    // A group on the General page, in the given row and column, over as
+    // many columns as asked (there are two).
+    void placeOnGeneral(QWidget* widget, GeneralRow row, int column = 0, int columns = 1);
     void setTabShown(QWidget* tab, bool shown);
     bool loading() const { return m_loading; }
 
@@ -83,6 +84,7 @@ private:
     void buildCodecChoice();
     void applyFrameTexts();
     void applyTimeRule();
+    void orderGeneralTabs();
     void save();
     // The leave rules of the three time fields.
     void leaveStart();
@@ -112,6 +114,7 @@ private:
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_closeButton = nullptr;
     bool m_loading = false;
+    bool m_tabOrdered = false;
 };
 
 // Refills a list with the texts of the keys, keeping its choice.

@@ -7,6 +7,7 @@
 #include "profiles/ProfileRecords.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -857,6 +858,47 @@ private Q_SLOTS:
         open(format);
         QCOMPARE(child<QComboBox>(list)->count(), count);
         QCOMPARE(child<QComboBox>(list)->itemText(0), first);
+    }
+
+    // Tab walks the General page from top to bottom, the editor's own groups
+    // in their place among the shared ones.
+    void tabOrderFollowsThePage_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QStringList>("expected");  // in this order, others between
+        QTest::newRow("AVI") << int(ofAVI)
+                             << QStringList{"CheckBoxEnableTimeControl", "ComboBoxVideoCodec",
+                                            "CheckBoxSameQuality",       "ComboBoxAudioCodec",
+                                            "CheckBoxDisableAudio",      "btnSave"};
+        QTest::newRow("MP4") << int(ofMP4)
+                             << QStringList{"CheckBoxEnableTimeControl", "ComboBoxMp4Format",
+                                            "ComboBoxVideoCodec", "ComboBoxAudioCodec", "btnSave"};
+        QTest::newRow("3GP") << int(of3GP)
+                             << QStringList{"CheckBoxEnableTimeControl", "ComboBox3GPFormat",
+                                            "ComboBoxVideoCodecNokia", "ComboBoxAudioCodeNokia",
+                                            "btnSave"};
+        QTest::newRow("MPEG") << int(ofMPEG)
+                              << QStringList{"CheckBoxEnableTimeControl",
+                                             "CheckBoxUsePressetFormat", "ComboBoxVideoCodec",
+                                             "ComboBoxAudioCodecMpeg2", "btnSave"};
+    }
+    void tabOrderFollowsThePage()
+    {
+        QFETCH(int, format);
+        QFETCH(QStringList, expected);
+        open(format, {"EnableTimeControl=1"});
+        child("EditDescription")->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 40 && !visited.contains("btnSave"); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        int at = -1;
+        for (const QString& name : expected) {
+            const int found = visited.indexOf(name);
+            QVERIFY2(found > at, qPrintable(name + " out of order in " + visited.join(", ")));
+            at = found;
+        }
     }
 
     // A language switch re-applies every text and keeps the choices.
