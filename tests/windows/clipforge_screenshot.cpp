@@ -2,17 +2,21 @@
 // for the docs, on a private copy of the built program folder and real clips.
 //   clipforge_screenshot OUTPUT_FOLDER LANGUAGE_FILE CLIP...
 // writes main-<lang>.png, progress-<lang>.png, fileinfo-<lang>.png,
-// settings-<lang>.png and allformats-<lang>.png.
+// settings-<lang>.png, allformats-<lang>.png and, for the AVI, MP4, 3GP and
+// MPEG profile editors, editor-<format>-<page>-<lang>.png of the General and
+// Video pages.
 
 #include "MediaTools.h"
 
 #include "base/ProgramFolder.h"
 #include "engine/BatchDriver.h"
 #include "localisation/MessageTable.h"
+#include "profiles/ProfileRecords.h"
 #include "windows/DialogSeam.h"
 #include "windows/FileInfo.h"
 #include "windows/FileListView.h"
 #include "windows/Main.h"
+#include "windows/ProfileEditors.h"
 #include "windows/Progress.h"
 #include "windows/Settings.h"
 
@@ -24,6 +28,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -116,5 +121,22 @@ int main(int argc, char* argv[])
     window.findChild<QAction*>("ActionSettings")->trigger();
     window.List()->SelectRow(0);
     ok = save(window, output + "/allformats-" + tag + ".png") && ok;
+
+    // The editors as Add opens them, on the defaults.
+    const std::pair<int, const char*> editors[] = {
+        {ofAVI, "avi"}, {ofMP4, "mp4"}, {of3GP, "3gp"}, {ofMPEG, "mpeg"}};
+    for (const auto& [format, name] : editors) {
+        ResetProfileSettings(format);
+        std::unique_ptr<TProfileEditor> editor = CreateProfileEditor(format, &window);
+        editor->LoadFromSettings();
+        editor->show();
+        auto* pages = editor->findChild<QTabWidget*>("PageControlOptions");
+        for (const char* page : {"General", "Video"}) {
+            pages->setCurrentWidget(editor->findChild<QWidget*>(QString("TabSheet") + page));
+            ok = save(*editor, output + "/editor-" + name + "-" + QString(page).toLower() + "-" +
+                                   tag + ".png") &&
+                 ok;
+        }
+    }
     return ok ? 0 : 1;
 }
