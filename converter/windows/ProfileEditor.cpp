@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -266,7 +267,9 @@ void TProfileEditor::LoadFromSettings()
 void TProfileEditor::SaveToSettings()
 {
     TEditorSettings& s = m_settings;
-    s.SetText(u"Description"_s, m_description->text());
+    // A pasted line break would end the profile file's line early.
+    static const QRegularExpression lineBreaks(u"[\r\n]+"_s);
+    s.SetText(u"Description"_s, m_description->text().replace(lineBreaks, u" "_s));
     s.SetFlag(u"EnableTimeControl"_s, m_enableTime->isChecked());
     s.SetText(u"StartTime"_s, m_start->text());
     s.SetText(u"Duration"_s, m_duration->text());

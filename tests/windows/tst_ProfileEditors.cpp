@@ -432,6 +432,20 @@ private Q_SLOTS:
         QCOMPARE(stored(ofAVI, "Duration"), QString("0:01:30.000"));
     }
 
+    // The description stays on its line of the profile file, whatever is pasted.
+    void descriptionWithLineBreaks()
+    {
+        QTemporaryDir dir;
+        open(ofAVI);
+        child<QLineEdit>("EditDescription")->setText("two\r\nlines $HOME `x` \"q\"\nVideoCodec=3");
+        save();
+        SaveProfileSettings(ofAVI, dir.filePath("p.prf"));
+        ResetProfileSettings(ofAVI);
+        LoadProfileSettings(ofAVI, dir.filePath("p.prf"));
+        QCOMPARE(stored(ofAVI, "Description"), QString("two lines $HOME `x` \"q\" VideoCodec=3"));
+        QCOMPARE(stored(ofAVI, "VideoCodec"), QString("0"));
+    }
+
     void escapeCancels()
     {
         open(ofAVI, {"Description=kept"});
