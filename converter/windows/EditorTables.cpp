@@ -83,22 +83,6 @@ QList<TCodecEntry> Entries(std::initializer_list<MsgKey> texts)
     return entries;
 }
 
-TEditorSpec VideoEditor(int format, MsgKey name, QList<TVideoPageSpec> videoPages,
-                        std::initializer_list<MsgKey> videoCodecs, QList<TAudioPageSpec> audioPages,
-                        std::initializer_list<MsgKey> audioCodecs)
-{
-    TEditorSpec spec;
-    spec.Format = format;
-    spec.Name = name;
-    spec.VideoPages = std::move(videoPages);
-    spec.VideoCodecs = Entries(videoCodecs);
-    spec.AudioPages = std::move(audioPages);
-    spec.AudioCodecs = Entries(audioCodecs);
-    spec.VideoLadder = StandardVideoBitrates;
-    spec.VideoMaximum = int(StandardVideoBitrates.size());
-    return spec;
-}
-
 TEditorSpec AudioEditor(int format, MsgKey name, QList<TAudioPageSpec> pages,
                         std::initializer_list<MsgKey> codecs)
 {
@@ -107,6 +91,19 @@ TEditorSpec AudioEditor(int format, MsgKey name, QList<TAudioPageSpec> pages,
     spec.Name = name;
     spec.AudioPages = std::move(pages);
     spec.AudioCodecs = Entries(codecs);
+    return spec;
+}
+
+// Most video editors use the standard ladder to its end.
+TEditorSpec VideoEditor(int format, MsgKey name, QList<TVideoPageSpec> videoPages,
+                        std::initializer_list<MsgKey> videoCodecs, QList<TAudioPageSpec> audioPages,
+                        std::initializer_list<MsgKey> audioCodecs)
+{
+    TEditorSpec spec = AudioEditor(format, name, std::move(audioPages), audioCodecs);
+    spec.VideoPages = std::move(videoPages);
+    spec.VideoCodecs = Entries(videoCodecs);
+    spec.VideoLadder = StandardVideoBitrates;
+    spec.VideoMaximum = int(StandardVideoBitrates.size());
     return spec;
 }
 

@@ -2,6 +2,7 @@
 
 #include "windows/DialogSeam.h"
 #include "windows/MessageBoxes.h"
+#include "windows/WindowFunctions.h"
 
 #include "localisation/MessageTable.h"
 
@@ -89,20 +90,7 @@ TfrmEnterValue::TfrmEnterValue(QWidget* parent, const QString& caption, const QS
     EditValue->setObjectName(u"EditValue"_s);
     EditValue->setMinimumWidth(300);
 
-    auto* ok = new QPushButton(Msg(MSG_OK), this);
-    ok->setObjectName(u"btnOK"_s);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(Msg(MSG_CANCEL), this);
-    cancel->setObjectName(u"btnCancel"_s);
-    for (QPushButton* button : {ok, cancel})
-        button->setMinimumWidth(75);
-    connect(ok, &QPushButton::clicked, this, &TfrmEnterValue::accept);
-    connect(cancel, &QPushButton::clicked, this, &TfrmEnterValue::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = OkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(EditValue);

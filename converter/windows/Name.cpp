@@ -2,6 +2,7 @@
 
 #include "windows/DialogSeam.h"
 #include "windows/MessageBoxes.h"
+#include "windows/WindowFunctions.h"
 
 #include "localisation/MessageTable.h"
 #include "profiles/ProfileCatalogue.h"
@@ -27,20 +28,7 @@ TfrmName::TfrmName(QWidget* parent) : QDialog(parent)
     EditFileName->setMinimumWidth(280);
     label->setBuddy(EditFileName);
 
-    auto* ok = new QPushButton(Msg(MSG_OK), this);
-    ok->setObjectName(u"btnOK"_s);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(Msg(MSG_CANCEL), this);
-    cancel->setObjectName(u"btnCancel"_s);
-    for (QPushButton* button : {ok, cancel})
-        button->setMinimumWidth(75);
-    connect(ok, &QPushButton::clicked, this, &TfrmName::accept);
-    connect(cancel, &QPushButton::clicked, this, &TfrmName::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = OkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(EditFileName);

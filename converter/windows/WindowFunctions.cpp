@@ -3,12 +3,16 @@
 #include "windows/DialogSeam.h"
 
 #include "base/IniFile.h"
+#include "localisation/MessageTable.h"
 #include "localisation/Placement.h"
 
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QUrl>
@@ -95,4 +99,22 @@ void SaveWindowPlacement(const QString& settingsPath, const QString& section, QW
 {
     IniFile file(settingsPath);
     WriteWindowPlacement(file, section, {NormalBounds(window), window->isMaximized()});
+}
+
+QHBoxLayout* OkCancelButtons(QDialog* dialog)
+{
+    auto* ok = new QPushButton(Msg(MSG_OK), dialog);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(Msg(MSG_CANCEL), dialog);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* button : {ok, cancel}) {
+        button->setMinimumWidth(75);
+        row->addWidget(button);
+    }
+    return row;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class QDialog;
+class QHBoxLayout;
 class QWidget;
 
 // Opens a document, folder or web address with the desktop's handler for it.
@@ -39,3 +41,7 @@ void RestoreWindowPlacement(const QString& settingsPath, const QString& section,
 // Saves the window's normal bounds and whether it is maximized. Throws
 // IniWriteError when the write is refused.
 void SaveWindowPlacement(const QString& settingsPath, const QString& section, QWidget* window);
+
+// The row of a small dialog's OK (the default) and Cancel buttons, named
+// btnOK and btnCancel and wired to accept and reject.
+QHBoxLayout* OkCancelButtons(QDialog* dialog);
