@@ -243,6 +243,7 @@ void TProfileEditor::LoadFromSettings()
     m_loading = true;
     const TEditorSettings& s = m_settings;
     m_description->setText(s.Text(u"Description"_s));
+    m_description->setCursorPosition(0);  // a long description shows its start
     m_enableTime->setChecked(s.Flag(u"EnableTimeControl"_s));
     m_start->setText(s.Text(u"StartTime"_s));
     m_duration->setText(s.Text(u"Duration"_s));
