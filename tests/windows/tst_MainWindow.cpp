@@ -21,6 +21,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -85,6 +89,42 @@ class TestMainWindow : public QObject {
 
     QString summary() { return window().findChild<QLabel*>("Label6")->text(); }
 
+    // Adds an AVI profile through the window as a user does: the editor's
+    // DivX page gets the bar position and a changed size, the name dialog
+    // the name, and the overwrite question, if it comes, the answer. Returns
+    // the editor's class.
+    QString addAviProfile(const QString& name, int barPosition, const QString& shownKbps,
+                          QSize size, QMessageBox::StandardButton overwrite = QMessageBox::NoButton)
+    {
+        auto editorClass = std::make_shared<QString>();
+        DialogSeam::Queue([=](QDialog& editor) {
+            *editorClass = editor.metaObject()->className();
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            // Every add starts from the defaults, not from the last profile.
+            auto* keep = editor.findChild<QRadioButton*>("RadioButtonKeepSourceSizeDivX");
+            QVERIFY(keep && keep->isChecked());
+            editor.findChild<QComboBox*>("ComboBoxVideoCodec")->setCurrentIndex(0);
+            editor.findChild<QLineEdit*>("EditDescription")->setText("Small DivX");
+            editor.findChild<QSlider*>("TrackBarVideoBitrateDivX")->setValue(barPosition);
+            QCOMPARE(editor.findChild<QLabel*>("LabelBitrateDivX")->text(), shownKbps);
+            editor.findChild<QRadioButton*>("RadioButtonChangVideoSizeDivX")->click();
+            auto* width = editor.findChild<QSpinBox*>("EditVideoWidthDivX");
+            auto* height = editor.findChild<QSpinBox*>("EditVideoHeightDivX");
+            QVERIFY(width->isEnabled() && height->isEnabled());
+            width->setValue(size.width());
+            height->setValue(size.height());
+            editor.findChild<QPushButton*>("btnSave")->click();
+        });
+        DialogSeam::Queue([name](QDialog& dialog) {
+            QTest::keyClicks(dialog.findChild<QLineEdit*>("EditFileName"), name);
+            dialog.findChild<QPushButton*>("btnOK")->click();
+        });
+        if (overwrite != QMessageBox::NoButton) DialogSeam::QueuePress(overwrite);
+        window().Action("ActionAddNewProfile")->trigger();
+        return *editorClass;
+    }
+
     void openWindow()
     {
         m_window.reset();
@@ -98,7 +138,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(QFileInfo(m_clips.video).size() > 0);
-        for (const char* entry : {"avcore.dll", "skin", "profile_en", "cores"})
+        for (const char* entry : {"avcore.dll", "skin", "profile_en", "cores", "clipforge-cli"})
             QCOMPARE(QProcess::execute("cp", {"-a", "--", QString(CLIPFORGE_APP_DIR "/") + entry,
                                               m_program.path()}),
                      0);
@@ -593,6 +633,93 @@ private Q_SLOTS:
         const QStringList log = DialogSeam::Log();
         QCOMPARE(log.size(), 1);
         QVERIFY2(log.first().contains("Transfer Manager"), qPrintable(log.first()));
+    }
+
+    // A profile added from the window: saved under its name in the AVI
+    // folder and selected; a second add of the name asks first, and the
+    // answer decides what the next conversion uses.
+    void addProfile_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("kbps");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("No keeps the first") << QMessageBox::No << "512" << QSize(352, 288);
+        QTest::newRow("Yes replaces it") << QMessageBox::Yes << "768" << QSize(320, 240);
+    }
+
+    void addProfile()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QString, kbps);
+        QFETCH(QSize, size);
+        const QString name = "My $small 'profile'";
+        const QString file = m_program.filePath("profile_en/avi/" + name + ".avo");
+        QFile::remove(file);
+        window().SelectFormat(ofAVI);
+        auto* profiles = window().findChild<QComboBox*>("ComboBoxAviProfile");
+
+        DialogSeam::ClearLog();
+        QCOMPARE(addAviProfile(name, 4, "512", {352, 288}), QString("TfrmAVIProfile"));
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(DialogSeam::Log().size(), 2);  // the editor and the name, no question
+        QCOMPARE(profiles->currentText(), name);
+        const IniFile first(file);
+        QCOMPARE(first.readString("General", "Description", ""), "Small DivX");
+        QCOMPARE(first.readInteger("General", "VideoBitRatePresetDivX", 0), 512);
+        QCOMPARE(first.readInteger("General", "VideoSizeUseSourceDivX", 1), 0);
+        QCOMPARE(first.readInteger("General", "VideoWidthDivX", 0), 352);
+        QCOMPARE(first.readInteger("General", "VideoHeightDivX", 0), 288);
+        const QByteArray firstBytes = readFile(file);
+
+        DialogSeam::ClearLog();
+        addAviProfile(name, 5, "768", {320, 240}, answer);
+        if (QTest::currentTestFailed()) return;
+        const QStringList log = DialogSeam::Log();
+        QCOMPARE(log.size(), 3);
+        QCOMPARE(log.last(), Msg(MSG_OVERWRITE) + " | " +
+                                 MsgFormat(MSG_FILE_EXISTS, file).replace("\r\n", "\n"));
+        if (answer == QMessageBox::No) {
+            QCOMPARE(readFile(file), firstBytes);
+        } else {
+            const IniFile second(file);
+            QCOMPARE(second.readInteger("General", "VideoBitRatePresetDivX", 0), 768);
+            QCOMPARE(second.readInteger("General", "VideoWidthDivX", 0), 320);
+            QCOMPARE(second.readInteger("General", "VideoHeightDivX", 0), 240);
+        }
+        QCOMPARE(profiles->currentText(), name);
+        QCOMPARE(window().Catalogue().Lists[ofAVI].Names.count(name), 1);
+
+        // The command line finds the profile by its name and uses its values.
+        const QString input = copyClip("use profile.avi");
+        const QString output = m_work.filePath("profiled");
+        QDir(output).removeRecursively();
+        QDir().mkpath(output);
+        QProcess cli;
+        cli.start(
+            m_program.filePath("clipforge-cli"),
+            {"--format", "avi", "--profile", name, "--print-command", "--output", output, input});
+        QVERIFY(cli.waitForFinished(60000));
+        const QString command = QString::fromUtf8(cli.readAllStandardOutput());
+        QVERIFY2(cli.exitCode() == 0, qPrintable(cli.readAllStandardError()));
+        const QString sizeText = QString("%1x%2").arg(size.width()).arg(size.height());
+        QVERIFY2(
+            command.contains(" -b " + kbps + "k ") && command.contains(" -s " + sizeText + " "),
+            qPrintable(command));
+
+        // The window converts with it at once.
+        addAndWait({input});
+        window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
+        DialogSeam::ClearLog();
+        window().Action("ActionConvert")->trigger();
+        QCOMPARE(list()->State(0), rsConverted);
+        QCOMPARE(DialogSeam::Log().size(), 1);  // the transfer hint
+        const QStringList converted = QDir(output).entryList(QDir::Files);
+        QCOMPARE(converted, QStringList({"use profile.avi"}));
+        const Probe made = probe(QDir(output).filePath(converted.first()));
+        QVERIFY(made.ok && !made.video.isEmpty());
+        QCOMPARE(QSize(made.video.first().value("width").toInt(),
+                       made.video.first().value("height").toInt()),
+                 size);
     }
 
     void trayExitStopsABatch()
