@@ -54,7 +54,7 @@ void SaveListPosition(const QComboBox* list, TEditorSettings& settings, const QS
     if (list->currentIndex() >= 0) settings.SetNumber(key, list->currentIndex());
 }
 
-TVideoCodecPage::TVideoCodecPage(const TVideoPageSpec& page, const TEditorSpec& editor,
+TVideoCodecPage::TVideoCodecPage(const TVideoPageConfig& page, const TEditorConfig& editor,
                                  QWidget* parent)
     : QWidget(parent), m_page(page), m_editor(editor)
 {
@@ -275,7 +275,7 @@ void TVideoCodecPage::raiseOdd(QSpinBox* field)
     if (field->value() % 2 != 0) field->setValue(field->value() + 1);
 }
 
-TAudioCodecPage::TAudioCodecPage(const TAudioPageSpec& page, QWidget* parent)
+TAudioCodecPage::TAudioCodecPage(const TAudioPageConfig& page, QWidget* parent)
     : QWidget(parent), m_page(page)
 {
     const QString& tag = page.Tag;

@@ -21,7 +21,7 @@ class TVideoCodecPage : public QWidget {
     Q_OBJECT
 
 public:
-    TVideoCodecPage(const TVideoPageSpec& page, const TEditorSpec& editor, QWidget* parent);
+    TVideoCodecPage(const TVideoPageConfig& page, const TEditorConfig& editor, QWidget* parent);
 
     void ApplyTexts();
     void Load(const TEditorSettings& settings);
@@ -38,8 +38,8 @@ private:
     void sizeTyped();
     void raiseOdd(QSpinBox* field);
 
-    TVideoPageSpec m_page;
-    const TEditorSpec& m_editor;
+    TVideoPageConfig m_page;
+    const TEditorConfig& m_editor;
     QLabel* m_header = nullptr;
     TVideoBitrateGroup* m_bitrate = nullptr;
     QGroupBox* m_sizeGroup = nullptr;
@@ -68,7 +68,7 @@ class TAudioCodecPage : public QWidget {
     Q_OBJECT
 
 public:
-    TAudioCodecPage(const TAudioPageSpec& page, QWidget* parent);
+    TAudioCodecPage(const TAudioPageConfig& page, QWidget* parent);
 
     void ApplyTexts();
     void Load(const TEditorSettings& settings);
@@ -83,7 +83,7 @@ private:
     void applyRange();
     void applyEnableRule();
 
-    TAudioPageSpec m_page;
+    TAudioPageConfig m_page;
     QLabel* m_header = nullptr;
     QGroupBox* m_channelGroup = nullptr;
     QComboBox* m_channels = nullptr;

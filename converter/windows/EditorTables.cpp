@@ -11,68 +11,69 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TVideoPageSpec Video(const QString& tag, MsgKey name, const QString& suffix = {})
+TVideoPageConfig Video(const QString& tag, MsgKey name, const QString& suffix = {})
 {
     return {tag, suffix.isEmpty() ? tag : suffix, name, TSizeChoice::List};
 }
 
-const TVideoPageSpec DivX = Video(u"DivX"_s, MSG_DIVX);
-const TVideoPageSpec XviD = Video(u"XviD"_s, MSG_XVID);
-const TVideoPageSpec Msmpeg4 = Video(u"Msmpeg4"_s, MSG_MSMPEG4, u"MsMpeg4"_s);
-const TVideoPageSpec Msmpeg4v2 = Video(u"Msmpeg4v2"_s, MSG_MSMPEG4v2, u"MsMpeg4v2"_s);
-const TVideoPageSpec H263{u"H263"_s, u"H263"_s, MSG_H263, TSizeChoice::H263Radios};
-const TVideoPageSpec H263P = Video(u"H263P"_s, MSG_H263P);
-const TVideoPageSpec H264 = Video(u"H264"_s, MSG_H264);
-const TVideoPageSpec HuffYUV = Video(u"huffYUV"_s, MSG_HUFFYUV);
-const TVideoPageSpec Mjpeg = Video(u"Mjpeg"_s, MSG_MJPEG);
-const TVideoPageSpec Svq1 = Video(u"Svq1"_s, MSG_SVQ1);
-const TVideoPageSpec Flv = Video(u"Flv"_s, MSG_FLV);
-const TVideoPageSpec Mpeg1 = Video(u"Mpeg1"_s, MSG_MPEG1);
-const TVideoPageSpec Mpeg2 = Video(u"Mpeg2"_s, MSG_MPEG2);
-const TVideoPageSpec DV = Video(u"DV"_s, MSG_DV);
-const TVideoPageSpec Wmv7 = Video(u"Wmv7"_s, MSG_WMV7);
-const TVideoPageSpec Wmv8 = Video(u"Wmv8"_s, MSG_WMV8);
-const TVideoPageSpec Rm10 = Video(u"Rm10"_s, MSG_RV7);
+const TVideoPageConfig DivX = Video(u"DivX"_s, MSG_DIVX);
+const TVideoPageConfig XviD = Video(u"XviD"_s, MSG_XVID);
+const TVideoPageConfig Msmpeg4 = Video(u"Msmpeg4"_s, MSG_MSMPEG4, u"MsMpeg4"_s);
+const TVideoPageConfig Msmpeg4v2 = Video(u"Msmpeg4v2"_s, MSG_MSMPEG4v2, u"MsMpeg4v2"_s);
+const TVideoPageConfig H263{u"H263"_s, u"H263"_s, MSG_H263, TSizeChoice::H263Radios};
+const TVideoPageConfig H263P = Video(u"H263P"_s, MSG_H263P);
+const TVideoPageConfig H264 = Video(u"H264"_s, MSG_H264);
+const TVideoPageConfig HuffYUV = Video(u"huffYUV"_s, MSG_HUFFYUV);
+const TVideoPageConfig Mjpeg = Video(u"Mjpeg"_s, MSG_MJPEG);
+const TVideoPageConfig Svq1 = Video(u"Svq1"_s, MSG_SVQ1);
+const TVideoPageConfig Flv = Video(u"Flv"_s, MSG_FLV);
+const TVideoPageConfig Mpeg1 = Video(u"Mpeg1"_s, MSG_MPEG1);
+const TVideoPageConfig Mpeg2 = Video(u"Mpeg2"_s, MSG_MPEG2);
+const TVideoPageConfig DV = Video(u"DV"_s, MSG_DV);
+const TVideoPageConfig Wmv7 = Video(u"Wmv7"_s, MSG_WMV7);
+const TVideoPageConfig Wmv8 = Video(u"Wmv8"_s, MSG_WMV8);
+const TVideoPageConfig Rm10 = Video(u"Rm10"_s, MSG_RV7);
 
 const QStringList FourRates = {u"22050"_s, u"24000"_s, u"44100"_s, u"48000"_s};
 const QStringList EightRates = {u"11025"_s, u"12000"_s, u"16000"_s, u"22050"_s,
                                 u"24000"_s, u"32000"_s, u"44100"_s, u"48000"_s};
 
-const TAudioPageSpec AC3{
+const TAudioPageConfig AC3{
     u"AC3"_s, u"AC3"_s, MSG_AC3, AC3Bitrates, 14, FourRates, {{1, 12}, {1, 12}, {2, 14}, {2, 14}},
     3,        {6, 14}};
-const TAudioPageSpec Mp2{
+const TAudioPageConfig Mp2{
     u"Mp2"_s, u"Mp2"_s, MSG_MP2, Mp2Bitrates, 13, FourRates, {{1, 8}, {1, 8}, {1, 13}, {1, 13}}};
-const TAudioPageSpec Mp3{
+const TAudioPageConfig Mp3{
     u"Mp3"_s, u"Mp3"_s, MSG_MP3, Mp3Bitrates, 12, FourRates, {{1, 8}, {1, 8}, {1, 12}, {1, 12}}};
-const TAudioPageSpec SwfMp3{u"Mp3"_s,
-                            u"Mp3"_s,
-                            MSG_MP3,
-                            Mp3Bitrates,
-                            12,
-                            {u"11025"_s, u"22050"_s, u"44100"_s},
-                            {{1, 8}, {1, 8}, {1, 12}}};
-const TAudioPageSpec AAC{u"AACMp4"_s,
-                         u"AACMp4"_s,
-                         MSG_AAC,
-                         AACBitrates,
-                         12,
-                         EightRates,
-                         {{1, 5}, {1, 5}, {1, 6}, {1, 8}, {1, 8}, {1, 10}, {1, 12}, {1, 12}}};
-const TAudioPageSpec AACPsp{u"AACPsp"_s, u"AACPsp"_s,  MSG_AAC,  AACBitrates,
-                            12,          {u"48000"_s}, {{1, 12}}};
-const TAudioPageSpec Armnb{u"Armnb"_s, u"Armnb"_s, MSG_AMRNB, AmrNbBitrates, 6, {u"8000"_s}, {}, 1};
-const TAudioPageSpec Armwb{u"Armwb"_s, u"Armwb"_s,   MSG_AMRWB, AmrWbBitrates,
-                           7,          {u"16000"_s}, {},        1};
+const TAudioPageConfig SwfMp3{u"Mp3"_s,
+                              u"Mp3"_s,
+                              MSG_MP3,
+                              Mp3Bitrates,
+                              12,
+                              {u"11025"_s, u"22050"_s, u"44100"_s},
+                              {{1, 8}, {1, 8}, {1, 12}}};
+const TAudioPageConfig AAC{u"AACMp4"_s,
+                           u"AACMp4"_s,
+                           MSG_AAC,
+                           AACBitrates,
+                           12,
+                           EightRates,
+                           {{1, 5}, {1, 5}, {1, 6}, {1, 8}, {1, 8}, {1, 10}, {1, 12}, {1, 12}}};
+const TAudioPageConfig AACPsp{u"AACPsp"_s, u"AACPsp"_s,  MSG_AAC,  AACBitrates,
+                              12,          {u"48000"_s}, {{1, 12}}};
+const TAudioPageConfig Armnb{u"Armnb"_s, u"Armnb"_s,  MSG_AMRNB, AmrNbBitrates,
+                             6,          {u"8000"_s}, {},        1};
+const TAudioPageConfig Armwb{u"Armwb"_s, u"Armwb"_s,   MSG_AMRWB, AmrWbBitrates,
+                             7,          {u"16000"_s}, {},        1};
 
-TAudioPageSpec Pcm(const QString& tag, MsgKey name)
+TAudioPageConfig Pcm(const QString& tag, MsgKey name)
 {
     return {tag, tag, name, {}, 0, EightRates, {}};
 }
-const TAudioPageSpec Pcm16le = Pcm(u"Pcm16le"_s, MSG_PCM16LE);
-const TAudioPageSpec Pcm16be = Pcm(u"Pcm16be"_s, MSG_PCM16BE);
-const TAudioPageSpec Pcmu8 = Pcm(u"Pcmu8"_s, MSG_PCMU8);
-const TAudioPageSpec Alaw = Pcm(u"Alaw"_s, MSG_ALAW);
+const TAudioPageConfig Pcm16le = Pcm(u"Pcm16le"_s, MSG_PCM16LE);
+const TAudioPageConfig Pcm16be = Pcm(u"Pcm16be"_s, MSG_PCM16BE);
+const TAudioPageConfig Pcmu8 = Pcm(u"Pcmu8"_s, MSG_PCMU8);
+const TAudioPageConfig Alaw = Pcm(u"Alaw"_s, MSG_ALAW);
 
 // Each list entry shows the page of the same position.
 QList<TCodecEntry> Entries(std::initializer_list<MsgKey> texts)
@@ -83,93 +84,95 @@ QList<TCodecEntry> Entries(std::initializer_list<MsgKey> texts)
     return entries;
 }
 
-TEditorSpec AudioEditor(int format, MsgKey name, QList<TAudioPageSpec> pages,
-                        std::initializer_list<MsgKey> codecs)
+TEditorConfig AudioEditor(int format, MsgKey name, QList<TAudioPageConfig> pages,
+                          std::initializer_list<MsgKey> codecs)
 {
-    TEditorSpec spec;
-    spec.Format = format;
-    spec.Name = name;
-    spec.AudioPages = std::move(pages);
-    spec.AudioCodecs = Entries(codecs);
-    return spec;
+    TEditorConfig config;
+    config.Format = format;
+    config.Name = name;
+    config.AudioPages = std::move(pages);
+    config.AudioCodecs = Entries(codecs);
+    return config;
 }
 
 // Most video editors use the standard ladder to its end.
-TEditorSpec VideoEditor(int format, MsgKey name, QList<TVideoPageSpec> videoPages,
-                        std::initializer_list<MsgKey> videoCodecs, QList<TAudioPageSpec> audioPages,
-                        std::initializer_list<MsgKey> audioCodecs)
+TEditorConfig VideoEditor(int format, MsgKey name, QList<TVideoPageConfig> videoPages,
+                          std::initializer_list<MsgKey> videoCodecs,
+                          QList<TAudioPageConfig> audioPages,
+                          std::initializer_list<MsgKey> audioCodecs)
 {
-    TEditorSpec spec = AudioEditor(format, name, std::move(audioPages), audioCodecs);
-    spec.VideoPages = std::move(videoPages);
-    spec.VideoCodecs = Entries(videoCodecs);
-    spec.VideoLadder = StandardVideoBitrates;
-    spec.VideoMaximum = int(StandardVideoBitrates.size());
-    return spec;
+    TEditorConfig config = AudioEditor(format, name, std::move(audioPages), audioCodecs);
+    config.VideoPages = std::move(videoPages);
+    config.VideoCodecs = Entries(videoCodecs);
+    config.VideoLadder = StandardVideoBitrates;
+    config.VideoMaximum = int(StandardVideoBitrates.size());
+    return config;
 }
 
-std::array<TEditorSpec, OutputFormatCount> BuildSpecs()
+std::array<TEditorConfig, OutputFormatCount> BuildConfigs()
 {
-    std::array<TEditorSpec, OutputFormatCount> specs;
+    std::array<TEditorConfig, OutputFormatCount> configs;
 
     // AVI's Mpeg1, Mpeg2 and DV pages are held but no entry shows them.
-    specs[ofAVI] = VideoEditor(ofAVI, MSG_FORMAT_AVI,
-                               {DivX, XviD, Msmpeg4, Msmpeg4v2, H263, H263P, H264, HuffYUV, Mjpeg,
-                                Svq1, Flv, Mpeg1, Mpeg2, DV},
-                               {MSG_DIVX, MSG_XVID, MSG_MSMPEG4, MSG_MSMPEG4v2, MSG_H263, MSG_H263P,
-                                MSG_H264, MSG_HUFFYUV, MSG_MJPEG, MSG_SVQ1, MSG_FLV},
-                               {Mp2, Mp3, Pcm16le, Pcmu8, AC3},
-                               {MSG_MP2, MSG_MP3, MSG_PCM16LE, MSG_PCMU8, MSG_AC3});
+    configs[ofAVI] = VideoEditor(ofAVI, MSG_FORMAT_AVI,
+                                 {DivX, XviD, Msmpeg4, Msmpeg4v2, H263, H263P, H264, HuffYUV, Mjpeg,
+                                  Svq1, Flv, Mpeg1, Mpeg2, DV},
+                                 {MSG_DIVX, MSG_XVID, MSG_MSMPEG4, MSG_MSMPEG4v2, MSG_H263,
+                                  MSG_H263P, MSG_H264, MSG_HUFFYUV, MSG_MJPEG, MSG_SVQ1, MSG_FLV},
+                                 {Mp2, Mp3, Pcm16le, Pcmu8, AC3},
+                                 {MSG_MP2, MSG_MP3, MSG_PCM16LE, MSG_PCMU8, MSG_AC3});
 
     // The type list chooses between the two AAC pages; DivX and XviD are held.
-    specs[ofMP4] = VideoEditor(ofMP4, MSG_FORMAT_MP4, {H264, DivX, XviD}, {MSG_H264}, {AAC, AACPsp},
-                               {MSG_AAC});
-    specs[ofMP4].Sizes = TSizeList::Handheld;
+    configs[ofMP4] = VideoEditor(ofMP4, MSG_FORMAT_MP4, {H264, DivX, XviD}, {MSG_H264},
+                                 {AAC, AACPsp}, {MSG_AAC});
+    configs[ofMP4].Sizes = TSizeList::Handheld;
 
     // The handset type's own pairs of lists choose the pages.
-    specs[of3GP] =
+    configs[of3GP] =
         VideoEditor(of3GP, MSG_FORMAT_3GP, {H263, DivX, XviD}, {}, {Armnb, Armwb, AAC}, {});
-    specs[of3GP].VideoMaximum = 10;
-    specs[of3GP].Sizes = TSizeList::Phone;
+    configs[of3GP].VideoMaximum = 10;
+    configs[of3GP].Sizes = TSizeList::Phone;
 
     // One audio list per video codec, held by the editor itself.
-    specs[ofMPEG] = VideoEditor(ofMPEG, MSG_FORMAT_MPEG, {Mpeg1, Mpeg2}, {MSG_MPEG1, MSG_MPEG2},
-                                {AC3, Mp2, Mp3}, {});
-    specs[ofMPEG].Sizes = TSizeList::Mpeg;
-    specs[ofMPEG].RaiseOddSizes = false;
+    configs[ofMPEG] = VideoEditor(ofMPEG, MSG_FORMAT_MPEG, {Mpeg1, Mpeg2}, {MSG_MPEG1, MSG_MPEG2},
+                                  {AC3, Mp2, Mp3}, {});
+    configs[ofMPEG].Sizes = TSizeList::Mpeg;
+    configs[ofMPEG].RaiseOddSizes = false;
 
-    specs[ofMOV] = VideoEditor(ofMOV, MSG_FORMAT_MOV, {Svq1, DivX, XviD, H263, H264},
-                               {MSG_SVQ1, MSG_DIVX, MSG_XVID, MSG_H263, MSG_H264},
-                               {AAC, Alaw, Armnb, Pcm16le, Pcm16be},
-                               {MSG_AAC, MSG_ALAW, MSG_AMRNB, MSG_PCM16LE, MSG_PCM16BE});
+    configs[ofMOV] = VideoEditor(ofMOV, MSG_FORMAT_MOV, {Svq1, DivX, XviD, H263, H264},
+                                 {MSG_SVQ1, MSG_DIVX, MSG_XVID, MSG_H263, MSG_H264},
+                                 {AAC, Alaw, Armnb, Pcm16le, Pcm16be},
+                                 {MSG_AAC, MSG_ALAW, MSG_AMRNB, MSG_PCM16LE, MSG_PCM16BE});
 
-    specs[ofWMV] = VideoEditor(ofWMV, MSG_FORMAT_WMV, {Msmpeg4, Msmpeg4v2, Wmv7, Wmv8},
-                               {MSG_MSMPEG4, MSG_MSMPEG4v2, MSG_WMV7, MSG_WMV8}, {Mp3}, {MSG_MP3});
-    specs[ofWMV].VideoLadder = WmvVideoBitrates;
-    specs[ofWMV].VideoMaximum = int(WmvVideoBitrates.size());
+    configs[ofWMV] =
+        VideoEditor(ofWMV, MSG_FORMAT_WMV, {Msmpeg4, Msmpeg4v2, Wmv7, Wmv8},
+                    {MSG_MSMPEG4, MSG_MSMPEG4v2, MSG_WMV7, MSG_WMV8}, {Mp3}, {MSG_MP3});
+    configs[ofWMV].VideoLadder = WmvVideoBitrates;
+    configs[ofWMV].VideoMaximum = int(WmvVideoBitrates.size());
 
-    specs[ofRM] = VideoEditor(ofRM, MSG_FORMAT_RM, {Rm10}, {MSG_RV7}, {AC3}, {MSG_AC3});
-    specs[ofRM].Sizes = TSizeList::RM;
+    configs[ofRM] = VideoEditor(ofRM, MSG_FORMAT_RM, {Rm10}, {MSG_RV7}, {AC3}, {MSG_AC3});
+    configs[ofRM].Sizes = TSizeList::RM;
 
-    specs[ofSWF] = VideoEditor(ofSWF, MSG_FORMAT_SWF, {Flv}, {MSG_FLV}, {SwfMp3}, {MSG_MP3});
-    specs[ofSWF].VideoLadder = FlvVideoBitrates;
-    specs[ofSWF].VideoMaximum = int(FlvVideoBitrates.size());
+    configs[ofSWF] = VideoEditor(ofSWF, MSG_FORMAT_SWF, {Flv}, {MSG_FLV}, {SwfMp3}, {MSG_MP3});
+    configs[ofSWF].VideoLadder = FlvVideoBitrates;
+    configs[ofSWF].VideoMaximum = int(FlvVideoBitrates.size());
 
-    specs[ofVOB] =
+    configs[ofVOB] =
         VideoEditor(ofVOB, MSG_FORMAT_VOB, {Mpeg2}, {MSG_MPEG2}, {Mp2, AC3}, {MSG_MP2, MSG_AC3});
-    specs[ofVOB].FrameRates = TFrameRateList::Nine;
+    configs[ofVOB].FrameRates = TFrameRateList::Nine;
 
-    specs[ofASF] = VideoEditor(ofASF, MSG_FORMAT_ASF, {Msmpeg4, Msmpeg4v2},
-                               {MSG_MSMPEG4, MSG_MSMPEG4v2}, {Mp3}, {MSG_MP3});
-    specs[ofASF].VideoLadder = WmvVideoBitrates;
-    specs[ofASF].VideoMaximum = int(WmvVideoBitrates.size());
+    configs[ofASF] = VideoEditor(ofASF, MSG_FORMAT_ASF, {Msmpeg4, Msmpeg4v2},
+                                 {MSG_MSMPEG4, MSG_MSMPEG4v2}, {Mp3}, {MSG_MP3});
+    configs[ofASF].VideoLadder = WmvVideoBitrates;
+    configs[ofASF].VideoMaximum = int(WmvVideoBitrates.size());
 
-    specs[ofAAC] = AudioEditor(ofAAC, MSG_FORMAT_AAC, {AAC}, {MSG_AAC});
-    specs[ofAC3] = AudioEditor(ofAC3, MSG_FORMAT_AC3, {AC3}, {MSG_AC3});
-    specs[ofMP2] = AudioEditor(ofMP2, MSG_FORMAT_MP2, {Mp2}, {MSG_MP2});
-    specs[ofMP3] = AudioEditor(ofMP3, MSG_FORMAT_MP3, {Mp3}, {MSG_MP3});
-    specs[ofAMR] = AudioEditor(ofAMR, MSG_FORMAT_AMR, {Armnb, Armwb}, {MSG_AMRNB, MSG_AMRWB});
-    specs[ofWAV] = AudioEditor(ofWAV, MSG_FORMAT_WAV, {Pcm16le, Pcmu8}, {MSG_PCM16LE, MSG_PCMU8});
-    return specs;
+    configs[ofAAC] = AudioEditor(ofAAC, MSG_FORMAT_AAC, {AAC}, {MSG_AAC});
+    configs[ofAC3] = AudioEditor(ofAC3, MSG_FORMAT_AC3, {AC3}, {MSG_AC3});
+    configs[ofMP2] = AudioEditor(ofMP2, MSG_FORMAT_MP2, {Mp2}, {MSG_MP2});
+    configs[ofMP3] = AudioEditor(ofMP3, MSG_FORMAT_MP3, {Mp3}, {MSG_MP3});
+    configs[ofAMR] = AudioEditor(ofAMR, MSG_FORMAT_AMR, {Armnb, Armwb}, {MSG_AMRNB, MSG_AMRWB});
+    configs[ofWAV] = AudioEditor(ofWAV, MSG_FORMAT_WAV, {Pcm16le, Pcmu8}, {MSG_PCM16LE, MSG_PCMU8});
+    return configs;
 }
 
 template <class Page>
@@ -182,15 +185,15 @@ int PageOf(const QList<Page>& pages, const QString& tag)
 
 }  // namespace
 
-int TEditorSpec::VideoPageOf(const QString& tag) const { return PageOf(VideoPages, tag); }
+int TEditorConfig::VideoPageOf(const QString& tag) const { return PageOf(VideoPages, tag); }
 
-int TEditorSpec::AudioPageOf(const QString& tag) const { return PageOf(AudioPages, tag); }
+int TEditorConfig::AudioPageOf(const QString& tag) const { return PageOf(AudioPages, tag); }
 
-const TEditorSpec& EditorSpecOf(int format)
+const TEditorConfig& EditorConfigOf(int format)
 {
-    static const std::array<TEditorSpec, OutputFormatCount> specs = BuildSpecs();
+    static const std::array<TEditorConfig, OutputFormatCount> configs = BuildConfigs();
     Q_ASSERT(format >= 0 && format < OutputFormatCount);
-    return specs[format];
+    return configs[format];
 }
 
 QStringList SizeListEntries(TSizeList list)

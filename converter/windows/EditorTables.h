@@ -23,7 +23,7 @@ struct TRange {
 enum class TSizeChoice { List, H263Radios };
 
 // One video codec page. Its controls carry Tag; its settings keys Suffix.
-struct TVideoPageSpec {
+struct TVideoPageConfig {
     QString Tag;
     QString Suffix;
     MsgKey Name;  // the codec's name in the page header
@@ -31,7 +31,7 @@ struct TVideoPageSpec {
 };
 
 // One audio codec page.
-struct TAudioPageSpec {
+struct TAudioPageConfig {
     QString Tag;
     QString Suffix;
     MsgKey Name;
@@ -53,12 +53,12 @@ struct TCodecEntry {
 enum class TSizeList { Standard, Handheld, Phone, Mpeg, RM };
 enum class TFrameRateList { Thirteen, Nine };
 
-struct TEditorSpec {
+struct TEditorConfig {
     int Format = 0;
     MsgKey Name;  // the format's name in the caption
-    QList<TVideoPageSpec> VideoPages;
+    QList<TVideoPageConfig> VideoPages;
     QList<TCodecEntry> VideoCodecs;  // empty: the editor has its own lists
-    QList<TAudioPageSpec> AudioPages;
+    QList<TAudioPageConfig> AudioPages;
     QList<TCodecEntry> AudioCodecs;
     TLadder VideoLadder;
     int VideoMaximum = 0;
@@ -72,7 +72,7 @@ struct TEditorSpec {
 };
 
 // The editor of an output format (0 AVI ... 15 WAV).
-const TEditorSpec& EditorSpecOf(int format);
+const TEditorConfig& EditorConfigOf(int format);
 
 // The entries of a size list in the current language; the last is "...".
 QStringList SizeListEntries(TSizeList list);

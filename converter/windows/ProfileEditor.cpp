@@ -60,7 +60,7 @@ void RefillList(QComboBox* list, const QList<TCodecEntry>& entries)
 }
 
 TProfileEditor::TProfileEditor(int format, QWidget* parent)
-    : QDialog(parent), m_spec(EditorSpecOf(format)), m_settings(format)
+    : QDialog(parent), m_config(EditorConfigOf(format)), m_settings(format)
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
@@ -77,11 +77,11 @@ TProfileEditor::TProfileEditor(int format, QWidget* parent)
     m_pages->addTab(m_general, QString());
     buildTimeControl(m_general);
 
-    if (m_spec.HasVideo()) {
+    if (m_config.HasVideo()) {
         m_videoTab = Named<QWidget>(m_pages, u"TabSheetVideo"_s);
         m_videoStack = Named<QStackedWidget>(m_videoTab, u"PageControlVCodec"_s);
-        for (const TVideoPageSpec& page : m_spec.VideoPages) {
-            m_videoPages.append(new TVideoCodecPage(page, m_spec, m_videoStack));
+        for (const TVideoPageConfig& page : m_config.VideoPages) {
+            m_videoPages.append(new TVideoCodecPage(page, m_config, m_videoStack));
             m_videoStack->addWidget(m_videoPages.last());
         }
         (new QVBoxLayout(m_videoTab))->addWidget(m_videoStack);
@@ -89,7 +89,7 @@ TProfileEditor::TProfileEditor(int format, QWidget* parent)
     }
     m_audioTab = Named<QWidget>(m_pages, u"TabSheetAudio"_s);
     m_audioStack = Named<QStackedWidget>(m_audioTab, u"PageControlACodec"_s);
-    for (const TAudioPageSpec& page : m_spec.AudioPages) {
+    for (const TAudioPageConfig& page : m_config.AudioPages) {
         m_audioPages.append(new TAudioCodecPage(page, m_audioStack));
         m_audioStack->addWidget(m_audioPages.last());
     }
@@ -162,19 +162,19 @@ void TProfileEditor::buildTimeControl(QWidget* general)
 
 void TProfileEditor::buildCodecChoice()
 {
-    if (!m_spec.VideoCodecs.isEmpty()) {
+    if (!m_config.VideoCodecs.isEmpty()) {
         m_videoCodec = Named<QComboBox>(this, u"ComboBoxVideoCodec"_s);
         m_videoCodecGroup = GroupOf(m_general, u"GroupBoxVideoCode"_s, m_videoCodec);
         placeOnGeneral(m_videoCodecGroup, RowVideoCodec);
         followCodecList(m_videoCodec);
     }
-    if (!m_spec.AudioCodecs.isEmpty()) {
+    if (!m_config.AudioCodecs.isEmpty()) {
         m_audioCodec = Named<QComboBox>(this, u"ComboBoxAudioCodec"_s);
         m_audioCodecGroup = GroupOf(m_general, u"GroupBoxAudioCodec"_s, m_audioCodec);
         placeOnGeneral(m_audioCodecGroup, RowAudioCodec);
         followCodecList(m_audioCodec);
     }
-    if (!m_spec.HasVideo()) return;
+    if (!m_config.HasVideo()) return;
     m_sameQuality = Named<QCheckBox>(this, u"CheckBoxSameQuality"_s);
     m_sameQualityGroup = GroupOf(m_general, u"GroupBoxSameQuality"_s, m_sameQuality);
     placeOnGeneral(m_sameQualityGroup, RowVideoCodec, 1);
@@ -205,7 +205,7 @@ void TProfileEditor::ApplyTexts()
 
 void TProfileEditor::applyFrameTexts()
 {
-    setWindowTitle(MsgFormat(MSG_PROFILE_EDITOR, Msg(m_spec.Name)));
+    setWindowTitle(MsgFormat(MSG_PROFILE_EDITOR, Msg(m_config.Name)));
     m_descriptionLabel->setText(Msg(MSG_DESCIPTION));
     m_pages->setTabText(m_pages->indexOf(m_general), Msg(MSG_PROFILE_GENERAL));
     if (m_videoTab) m_pages->setTabText(m_pages->indexOf(m_videoTab), Msg(MSG_VIDEO_PAGE));
@@ -218,11 +218,11 @@ void TProfileEditor::applyFrameTexts()
     m_timeHint->setText(Msg(MSG_HH_MN));
     if (m_videoCodec) {
         m_videoCodecGroup->setTitle(Msg(MSG_VIDEO_CODEC));
-        RefillList(m_videoCodec, m_spec.VideoCodecs);
+        RefillList(m_videoCodec, m_config.VideoCodecs);
     }
     if (m_audioCodec) {
         m_audioCodecGroup->setTitle(Msg(MSG_AUDIO_CODEC));
-        RefillList(m_audioCodec, m_spec.AudioCodecs);
+        RefillList(m_audioCodec, m_config.AudioCodecs);
     }
     if (m_sameQuality) {
         m_sameQualityGroup->setTitle(Msg(MSG_SAME_Q));
@@ -302,7 +302,9 @@ void TProfileEditor::orderGeneralTabs()
     m_tabOrdered = true;
     QList<QWidget*> order;
     for (QWidget* w : m_general->findChildren<QWidget*>())
-        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) order.append(w);
+        // A list's drop-down is a window of its own and takes no place here.
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() && w->window() == this)
+            order.append(w);
     auto place = [this](const QWidget* w) { return w->mapTo(m_general, QPoint(0, 0)); };
     std::stable_sort(order.begin(), order.end(), [&](const QWidget* a, const QWidget* b) {
         const QPoint pa = place(a);
@@ -338,13 +340,13 @@ void TProfileEditor::applyTimeRule()
 int TProfileEditor::chosenVideoPage() const
 {
     const int entry = m_videoCodec ? m_videoCodec->currentIndex() : -1;
-    return entry >= 0 ? m_spec.VideoCodecs[entry].Page : -1;
+    return entry >= 0 ? m_config.VideoCodecs[entry].Page : -1;
 }
 
 int TProfileEditor::chosenAudioPage() const
 {
     const int entry = m_audioCodec ? m_audioCodec->currentIndex() : -1;
-    return entry >= 0 ? m_spec.AudioCodecs[entry].Page : -1;
+    return entry >= 0 ? m_config.AudioCodecs[entry].Page : -1;
 }
 
 void TProfileEditor::applyPageChoice()

@@ -48,7 +48,7 @@ protected:
     virtual void applyOwnTexts() {}
     virtual void loadOwn(const TEditorSettings&) {}
     virtual void saveOwn(TEditorSettings&) const {}
-    // The codec pages the lists choose, as positions in the spec's pages.
+    // The codec pages the lists choose, as positions in the format's page table.
     virtual int chosenVideoPage() const;
     virtual int chosenAudioPage() const;
     // A codec list changed by the user; before the page choice follows.
@@ -67,11 +67,11 @@ protected:
     void setTabShown(QWidget* tab, bool shown);
     bool loading() const { return m_loading; }
 
-    const TEditorSpec& m_spec;
+    const TEditorConfig& m_config;
     QTabWidget* m_pages = nullptr;
     QWidget* m_videoTab = nullptr;
     QWidget* m_audioTab = nullptr;
-    QComboBox* m_videoCodec = nullptr;  // the shared lists, when the spec has entries
+    QComboBox* m_videoCodec = nullptr;  // the shared lists, when the config has entries
     QComboBox* m_audioCodec = nullptr;
     QGroupBox* m_videoCodecGroup = nullptr;
     QGroupBox* m_audioCodecGroup = nullptr;

@@ -40,7 +40,7 @@ void TfrmMp4Profile::saveOwn(TEditorSettings& settings) const
 int TfrmMp4Profile::chosenAudioPage() const
 {
     constexpr int psp = 1;
-    return m_spec.AudioPageOf(m_type->currentIndex() == psp ? u"AACPsp"_s : u"AACMp4"_s);
+    return m_config.AudioPageOf(m_type->currentIndex() == psp ? u"AACPsp"_s : u"AACMp4"_s);
 }
 
 void TfrmAmrProfile::codecChosen(QComboBox* list)

@@ -35,11 +35,11 @@ QStackedWidget* Stack(QWidget* parent, QWidget* front, QWidget* back)
     return stack;
 }
 
-int PageAt(const TEditorSpec& spec, const QStringList& tags, const QComboBox* list, bool video)
+int PageAt(const TEditorConfig& config, const QStringList& tags, const QComboBox* list, bool video)
 {
     const int entry = list->currentIndex();
     if (entry < 0 || entry >= tags.size()) return -1;
-    return video ? spec.VideoPageOf(tags[entry]) : spec.AudioPageOf(tags[entry]);
+    return video ? config.VideoPageOf(tags[entry]) : config.AudioPageOf(tags[entry]);
 }
 
 }  // namespace
@@ -106,14 +106,14 @@ bool TfrmTGPProfile::nokia() const { return m_type->currentIndex() == 0; }
 
 int TfrmTGPProfile::chosenVideoPage() const
 {
-    return nokia() ? PageAt(m_spec, NokiaVideoPages, m_videoNokia, true)
-                   : PageAt(m_spec, SonyVideoPages, m_videoSony, true);
+    return nokia() ? PageAt(m_config, NokiaVideoPages, m_videoNokia, true)
+                   : PageAt(m_config, SonyVideoPages, m_videoSony, true);
 }
 
 int TfrmTGPProfile::chosenAudioPage() const
 {
-    return nokia() ? PageAt(m_spec, NokiaAudioPages, m_audioNokia, false)
-                   : PageAt(m_spec, SonyAudioPages, m_audioSony, false);
+    return nokia() ? PageAt(m_config, NokiaAudioPages, m_audioNokia, false)
+                   : PageAt(m_config, SonyAudioPages, m_audioSony, false);
 }
 
 void TfrmTGPProfile::codecChosen(QComboBox* list)

@@ -7,6 +7,7 @@
 #include "profiles/ProfileRecords.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #include <stdexcept>
 
@@ -51,11 +54,13 @@ class TestProfileEditors : public QObject {
     }
 
     // Opens the format's editor on a record holding the defaults and the settings.
-    TProfileEditor& open(int format, const Settings& settings = {})
+    TProfileEditor& open(int format, const Settings& settings = {},
+                         const std::function<void(TProfileEditor&)>& beforeShow = {})
     {
         setRecord(format, settings);
         m_editor = CreateProfileEditor(format, nullptr);
         m_editor->LoadFromSettings();
+        if (beforeShow) beforeShow(*m_editor);
         m_editor->show();
         if (!QTest::qWaitForWindowActive(m_editor.get())) qWarning("editor not active");
         return *m_editor;
@@ -900,7 +905,11 @@ private Q_SLOTS:
     {
         QFETCH(int, format);
         QFETCH(QStringList, expected);
-        open(format, {"EnableTimeControl=1"});
+        // The lists' drop-downs exist before the first showing, as they may.
+        open(format, {"EnableTimeControl=1"}, [](TProfileEditor& editor) {
+            for (QComboBox* list : editor.findChildren<QComboBox*>())
+                list->view();
+        });
         child("EditDescription")->setFocus();
         QStringList visited;
         for (int i = 0; i < 40 && !visited.contains("btnSave"); ++i) {
