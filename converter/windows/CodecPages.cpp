@@ -282,23 +282,20 @@ TAudioCodecPage::TAudioCodecPage(const TAudioPageConfig& page, QWidget* parent)
     setObjectName(u"TabSheet"_s + tag);
     m_header = Header(this, tag);
 
-    m_channelGroup = NamedGroup(this, u"GroupBoxChannels"_s + tag);
-    m_channels = Named<QComboBox>(m_channelGroup, u"ComboBoxAudioChannels"_s + tag);
-    (new QVBoxLayout(m_channelGroup))->addWidget(m_channels);
+    m_channelGroup =
+        ListGroup(this, u"GroupBoxChannels"_s + tag, u"ComboBoxAudioChannels"_s + tag, m_channels);
 
-    m_rateGroup = NamedGroup(this, u"GroupBoxSampleRate"_s + tag);
-    m_rates = Named<QComboBox>(m_rateGroup, u"ComboBoxSampleRate"_s + tag);
+    m_rateGroup =
+        ListGroup(this, u"GroupBoxSampleRate"_s + tag, u"ComboBoxSampleRate"_s + tag, m_rates);
     m_rates->addItems(page.SampleRates);
-    (new QVBoxLayout(m_rateGroup))->addWidget(m_rates);
     m_rateStack = new QStackedWidget(this);
     m_rateStack->addWidget(m_rateGroup);
     if (page.Channels > 2) {
         // Six channels are always coded at 48000 Hz.
-        m_sixChannelGroup = NamedGroup(this, u"GroupBoxSampleRate"_s + tag + u"_6Channels"_s);
-        auto* fixed =
-            Named<QLabel>(m_sixChannelGroup, u"LabelSampleRate"_s + tag + u"_6Channels"_s);
+        auto* fixed = Named<QLabel>(this, u"LabelSampleRate"_s + tag + u"_6Channels"_s);
         fixed->setText(u"48000"_s);
-        (new QVBoxLayout(m_sixChannelGroup))->addWidget(fixed);
+        m_sixChannelGroup =
+            GroupAround(this, u"GroupBoxSampleRate"_s + tag + u"_6Channels"_s, fixed);
         m_rateStack->addWidget(m_sixChannelGroup);
     }
 

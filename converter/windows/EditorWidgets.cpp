@@ -2,12 +2,14 @@
 
 #include "windows/EnterValue.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -67,6 +69,21 @@ bool TFocusWatch::eventFilter(QObject*, QEvent* event)
 QGroupBox* NamedGroup(QWidget* parent, const QString& name)
 {
     return Named<QGroupBox>(parent, name);
+}
+
+QGroupBox* GroupAround(QWidget* parent, const QString& name, QWidget* content)
+{
+    QGroupBox* group = NamedGroup(parent, name);
+    content->setParent(group);
+    (new QVBoxLayout(group))->addWidget(content);
+    return group;
+}
+
+QGroupBox* ListGroup(QWidget* parent, const QString& name, const QString& listName,
+                     QComboBox*& list)
+{
+    list = Named<QComboBox>(parent, listName);
+    return GroupAround(parent, name, list);
 }
 
 TVideoBitrateGroup::TVideoBitrateGroup(const QString& tag, TLadder ladder, int maximum,

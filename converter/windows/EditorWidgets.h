@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -96,3 +97,8 @@ private:
 
 // A group box whose title is set by ApplyTexts of its owner.
 QGroupBox* NamedGroup(QWidget* parent, const QString& name);
+// A group box holding one widget.
+QGroupBox* GroupAround(QWidget* parent, const QString& name, QWidget* content);
+// A group box holding one list, both named; the list is handed back in list.
+QGroupBox* ListGroup(QWidget* parent, const QString& name, const QString& listName,
+                     QComboBox*& list);

@@ -50,12 +50,10 @@ TfrmMPEGProfile::TfrmMPEGProfile(QWidget* parent) : TProfileEditor(ofMPEG, paren
 {
     buildPresets();
 
-    m_audioMpeg1Group = NamedGroup(this, u"GroupBoxAudioCodecMpeg1"_s);
-    m_audioMpeg1 = Named<QComboBox>(m_audioMpeg1Group, u"ComboBoxAudioCodecMpeg1"_s);
-    (new QVBoxLayout(m_audioMpeg1Group))->addWidget(m_audioMpeg1);
-    m_audioMpeg2Group = NamedGroup(this, u"GroupBoxAudioCodecMpeg2"_s);
-    m_audioMpeg2 = Named<QComboBox>(m_audioMpeg2Group, u"ComboBoxAudioCodecMpeg2"_s);
-    (new QVBoxLayout(m_audioMpeg2Group))->addWidget(m_audioMpeg2);
+    m_audioMpeg1Group =
+        ListGroup(this, u"GroupBoxAudioCodecMpeg1"_s, u"ComboBoxAudioCodecMpeg1"_s, m_audioMpeg1);
+    m_audioMpeg2Group =
+        ListGroup(this, u"GroupBoxAudioCodecMpeg2"_s, u"ComboBoxAudioCodecMpeg2"_s, m_audioMpeg2);
     m_audioLists = new QStackedWidget(this);
     m_audioLists->addWidget(m_audioMpeg1Group);
     m_audioLists->addWidget(m_audioMpeg2Group);

@@ -28,15 +28,6 @@ constexpr qint64 LongestTimeMs = 720000000;
 
 qint64 FieldMs(const QLineEdit* field) { return TimeTextToMs(field->text()); }
 
-// A group holding one widget.
-QGroupBox* GroupOf(QWidget* parent, const QString& name, QWidget* content)
-{
-    QGroupBox* group = NamedGroup(parent, name);
-    content->setParent(group);
-    (new QVBoxLayout(group))->addWidget(content);
-    return group;
-}
-
 }  // namespace
 
 void RefillList(QComboBox* list, std::initializer_list<MsgKey> texts)
@@ -163,23 +154,23 @@ void TProfileEditor::buildTimeControl(QWidget* general)
 void TProfileEditor::buildCodecChoice()
 {
     if (!m_config.VideoCodecs.isEmpty()) {
-        m_videoCodec = Named<QComboBox>(this, u"ComboBoxVideoCodec"_s);
-        m_videoCodecGroup = GroupOf(m_general, u"GroupBoxVideoCode"_s, m_videoCodec);
+        m_videoCodecGroup =
+            ListGroup(m_general, u"GroupBoxVideoCode"_s, u"ComboBoxVideoCodec"_s, m_videoCodec);
         placeOnGeneral(m_videoCodecGroup, RowVideoCodec);
         followCodecList(m_videoCodec);
     }
     if (!m_config.AudioCodecs.isEmpty()) {
-        m_audioCodec = Named<QComboBox>(this, u"ComboBoxAudioCodec"_s);
-        m_audioCodecGroup = GroupOf(m_general, u"GroupBoxAudioCodec"_s, m_audioCodec);
+        m_audioCodecGroup =
+            ListGroup(m_general, u"GroupBoxAudioCodec"_s, u"ComboBoxAudioCodec"_s, m_audioCodec);
         placeOnGeneral(m_audioCodecGroup, RowAudioCodec);
         followCodecList(m_audioCodec);
     }
     if (!m_config.HasVideo()) return;
     m_sameQuality = Named<QCheckBox>(this, u"CheckBoxSameQuality"_s);
-    m_sameQualityGroup = GroupOf(m_general, u"GroupBoxSameQuality"_s, m_sameQuality);
+    m_sameQualityGroup = GroupAround(m_general, u"GroupBoxSameQuality"_s, m_sameQuality);
     placeOnGeneral(m_sameQualityGroup, RowVideoCodec, 1);
     m_disableAudio = Named<QCheckBox>(this, u"CheckBoxDisableAudio"_s);
-    m_disableAudioGroup = GroupOf(m_general, u"GroupBoxDisableAudio"_s, m_disableAudio);
+    m_disableAudioGroup = GroupAround(m_general, u"GroupBoxDisableAudio"_s, m_disableAudio);
     placeOnGeneral(m_disableAudioGroup, RowAudioCodec, 1);
     connect(m_disableAudio, &QCheckBox::toggled, this, [this] { applyAudioRule(); });
 }

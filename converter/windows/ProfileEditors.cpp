@@ -7,15 +7,12 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 TfrmMp4Profile::TfrmMp4Profile(QWidget* parent) : TProfileEditor(ofMP4, parent)
 {
-    m_typeGroup = NamedGroup(this, u"GroupBoxFormats"_s);
-    m_type = Named<QComboBox>(m_typeGroup, u"ComboBoxMp4Format"_s);
-    (new QVBoxLayout(m_typeGroup))->addWidget(m_type);
+    m_typeGroup = ListGroup(this, u"GroupBoxFormats"_s, u"ComboBoxMp4Format"_s, m_type);
     placeOnGeneral(m_typeGroup, RowType);
     followCodecList(m_type);
     applyOwnTexts();

@@ -19,14 +19,6 @@ const QStringList SonyVideoPages = {u"DivX"_s, u"XviD"_s};
 const QStringList NokiaAudioPages = {u"Armnb"_s, u"Armwb"_s, u"AACMp4"_s};
 const QStringList SonyAudioPages = {u"AACMp4"_s};
 
-QGroupBox* ListGroup(QWidget* parent, const QString& group, const QString& list, QComboBox*& combo)
-{
-    QGroupBox* box = NamedGroup(parent, group);
-    combo = Named<QComboBox>(box, list);
-    (new QVBoxLayout(box))->addWidget(combo);
-    return box;
-}
-
 QStackedWidget* Stack(QWidget* parent, QWidget* front, QWidget* back)
 {
     auto* stack = new QStackedWidget(parent);
