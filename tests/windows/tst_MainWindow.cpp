@@ -725,22 +725,29 @@ private Q_SLOTS:
     void trayExitStopsABatch()
     {
         const QString input = m_work.filePath("long.avi");
-        makeClip(input, "320x240", {"-c:v", "mpeg4", "-c:a", "mp3"}, "30");
+        makeClip(input, "320x240", {"-c:v", "mpeg4", "-c:a", "mp3"}, "60");
         const QString output = m_work.filePath("stopped");
         QDir().mkpath(output);
         addAndWait({input});
         window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
         window().SelectFormatListEntry(0);
-        // Once the file runs, the tray's exit entry asks how to stop: now.
-        QTimer::singleShot(1500, &window(), [this] {
-            QVERIFY(window().ProgressOpen());
+        // As soon as the file runs, the tray's exit entry asks how to stop:
+        // now. Watching for it, not waiting a fixed time, keeps a fast
+        // machine from finishing the file first.
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, &window(), [&] {
+            if (!window().ProgressOpen() || list()->State(0) != rsConverting) return;
+            watch.stop();
             auto* exit = window().findChild<QAction*>("TrayExit");
             Q_EMIT window().findChild<QMenu*>("PopupMenuTray")->aboutToShow();
             QCOMPARE(exit->text(), Msg(MSG_TRAY_MENU_STOPENCODING));
             DialogSeam::QueuePress(QMessageBox::Yes);
             exit->trigger();
         });
+        watch.start();
         window().Action("ActionConvert")->trigger();
+        QVERIFY(!watch.isActive());
         QCOMPARE(list()->State(0), rsQueued);
         QVERIFY(!window().ProgressOpen());
         QVERIFY(
