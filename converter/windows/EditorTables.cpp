@@ -84,11 +84,10 @@ QList<TCodecEntry> Entries(std::initializer_list<MsgKey> texts)
     return entries;
 }
 
-TEditorConfig AudioEditor(int format, MsgKey name, QList<TAudioPageConfig> pages,
+TEditorConfig AudioEditor(MsgKey name, QList<TAudioPageConfig> pages,
                           std::initializer_list<MsgKey> codecs)
 {
     TEditorConfig config;
-    config.Format = format;
     config.Name = name;
     config.AudioPages = std::move(pages);
     config.AudioCodecs = Entries(codecs);
@@ -96,12 +95,12 @@ TEditorConfig AudioEditor(int format, MsgKey name, QList<TAudioPageConfig> pages
 }
 
 // Most video editors use the standard ladder to its end.
-TEditorConfig VideoEditor(int format, MsgKey name, QList<TVideoPageConfig> videoPages,
+TEditorConfig VideoEditor(MsgKey name, QList<TVideoPageConfig> videoPages,
                           std::initializer_list<MsgKey> videoCodecs,
                           QList<TAudioPageConfig> audioPages,
                           std::initializer_list<MsgKey> audioCodecs)
 {
-    TEditorConfig config = AudioEditor(format, name, std::move(audioPages), audioCodecs);
+    TEditorConfig config = AudioEditor(name, std::move(audioPages), audioCodecs);
     config.VideoPages = std::move(videoPages);
     config.VideoCodecs = Entries(videoCodecs);
     config.VideoLadder = StandardVideoBitrates;
@@ -114,7 +113,7 @@ std::array<TEditorConfig, OutputFormatCount> BuildConfigs()
     std::array<TEditorConfig, OutputFormatCount> configs;
 
     // AVI's Mpeg1, Mpeg2 and DV pages are held but no entry shows them.
-    configs[ofAVI] = VideoEditor(ofAVI, MSG_FORMAT_AVI,
+    configs[ofAVI] = VideoEditor(MSG_FORMAT_AVI,
                                  {DivX, XviD, Msmpeg4, Msmpeg4v2, H263, H263P, H264, HuffYUV, Mjpeg,
                                   Svq1, Flv, Mpeg1, Mpeg2, DV},
                                  {MSG_DIVX, MSG_XVID, MSG_MSMPEG4, MSG_MSMPEG4v2, MSG_H263,
@@ -123,55 +122,54 @@ std::array<TEditorConfig, OutputFormatCount> BuildConfigs()
                                  {MSG_MP2, MSG_MP3, MSG_PCM16LE, MSG_PCMU8, MSG_AC3});
 
     // The type list chooses between the two AAC pages; DivX and XviD are held.
-    configs[ofMP4] = VideoEditor(ofMP4, MSG_FORMAT_MP4, {H264, DivX, XviD}, {MSG_H264},
-                                 {AAC, AACPsp}, {MSG_AAC});
+    configs[ofMP4] =
+        VideoEditor(MSG_FORMAT_MP4, {H264, DivX, XviD}, {MSG_H264}, {AAC, AACPsp}, {MSG_AAC});
     configs[ofMP4].Sizes = TSizeList::Handheld;
 
     // The handset type's own pairs of lists choose the pages.
-    configs[of3GP] =
-        VideoEditor(of3GP, MSG_FORMAT_3GP, {H263, DivX, XviD}, {}, {Armnb, Armwb, AAC}, {});
+    configs[of3GP] = VideoEditor(MSG_FORMAT_3GP, {H263, DivX, XviD}, {}, {Armnb, Armwb, AAC}, {});
     configs[of3GP].VideoMaximum = 10;
     configs[of3GP].Sizes = TSizeList::Phone;
 
     // One audio list per video codec, held by the editor itself.
-    configs[ofMPEG] = VideoEditor(ofMPEG, MSG_FORMAT_MPEG, {Mpeg1, Mpeg2}, {MSG_MPEG1, MSG_MPEG2},
-                                  {AC3, Mp2, Mp3}, {});
+    configs[ofMPEG] =
+        VideoEditor(MSG_FORMAT_MPEG, {Mpeg1, Mpeg2}, {MSG_MPEG1, MSG_MPEG2}, {AC3, Mp2, Mp3}, {});
     configs[ofMPEG].Sizes = TSizeList::Mpeg;
     configs[ofMPEG].RaiseOddSizes = false;
 
-    configs[ofMOV] = VideoEditor(ofMOV, MSG_FORMAT_MOV, {Svq1, DivX, XviD, H263, H264},
+    configs[ofMOV] = VideoEditor(MSG_FORMAT_MOV, {Svq1, DivX, XviD, H263, H264},
                                  {MSG_SVQ1, MSG_DIVX, MSG_XVID, MSG_H263, MSG_H264},
                                  {AAC, Alaw, Armnb, Pcm16le, Pcm16be},
                                  {MSG_AAC, MSG_ALAW, MSG_AMRNB, MSG_PCM16LE, MSG_PCM16BE});
 
     configs[ofWMV] =
-        VideoEditor(ofWMV, MSG_FORMAT_WMV, {Msmpeg4, Msmpeg4v2, Wmv7, Wmv8},
+        VideoEditor(MSG_FORMAT_WMV, {Msmpeg4, Msmpeg4v2, Wmv7, Wmv8},
                     {MSG_MSMPEG4, MSG_MSMPEG4v2, MSG_WMV7, MSG_WMV8}, {Mp3}, {MSG_MP3});
     configs[ofWMV].VideoLadder = WmvVideoBitrates;
     configs[ofWMV].VideoMaximum = int(WmvVideoBitrates.size());
 
-    configs[ofRM] = VideoEditor(ofRM, MSG_FORMAT_RM, {Rm10}, {MSG_RV7}, {AC3}, {MSG_AC3});
+    configs[ofRM] = VideoEditor(MSG_FORMAT_RM, {Rm10}, {MSG_RV7}, {AC3}, {MSG_AC3});
     configs[ofRM].Sizes = TSizeList::RM;
 
-    configs[ofSWF] = VideoEditor(ofSWF, MSG_FORMAT_SWF, {Flv}, {MSG_FLV}, {SwfMp3}, {MSG_MP3});
+    configs[ofSWF] = VideoEditor(MSG_FORMAT_SWF, {Flv}, {MSG_FLV}, {SwfMp3}, {MSG_MP3});
     configs[ofSWF].VideoLadder = FlvVideoBitrates;
     configs[ofSWF].VideoMaximum = int(FlvVideoBitrates.size());
 
     configs[ofVOB] =
-        VideoEditor(ofVOB, MSG_FORMAT_VOB, {Mpeg2}, {MSG_MPEG2}, {Mp2, AC3}, {MSG_MP2, MSG_AC3});
+        VideoEditor(MSG_FORMAT_VOB, {Mpeg2}, {MSG_MPEG2}, {Mp2, AC3}, {MSG_MP2, MSG_AC3});
     configs[ofVOB].FrameRates = TFrameRateList::Nine;
 
-    configs[ofASF] = VideoEditor(ofASF, MSG_FORMAT_ASF, {Msmpeg4, Msmpeg4v2},
-                                 {MSG_MSMPEG4, MSG_MSMPEG4v2}, {Mp3}, {MSG_MP3});
+    configs[ofASF] = VideoEditor(MSG_FORMAT_ASF, {Msmpeg4, Msmpeg4v2}, {MSG_MSMPEG4, MSG_MSMPEG4v2},
+                                 {Mp3}, {MSG_MP3});
     configs[ofASF].VideoLadder = WmvVideoBitrates;
     configs[ofASF].VideoMaximum = int(WmvVideoBitrates.size());
 
-    configs[ofAAC] = AudioEditor(ofAAC, MSG_FORMAT_AAC, {AAC}, {MSG_AAC});
-    configs[ofAC3] = AudioEditor(ofAC3, MSG_FORMAT_AC3, {AC3}, {MSG_AC3});
-    configs[ofMP2] = AudioEditor(ofMP2, MSG_FORMAT_MP2, {Mp2}, {MSG_MP2});
-    configs[ofMP3] = AudioEditor(ofMP3, MSG_FORMAT_MP3, {Mp3}, {MSG_MP3});
-    configs[ofAMR] = AudioEditor(ofAMR, MSG_FORMAT_AMR, {Armnb, Armwb}, {MSG_AMRNB, MSG_AMRWB});
-    configs[ofWAV] = AudioEditor(ofWAV, MSG_FORMAT_WAV, {Pcm16le, Pcmu8}, {MSG_PCM16LE, MSG_PCMU8});
+    configs[ofAAC] = AudioEditor(MSG_FORMAT_AAC, {AAC}, {MSG_AAC});
+    configs[ofAC3] = AudioEditor(MSG_FORMAT_AC3, {AC3}, {MSG_AC3});
+    configs[ofMP2] = AudioEditor(MSG_FORMAT_MP2, {Mp2}, {MSG_MP2});
+    configs[ofMP3] = AudioEditor(MSG_FORMAT_MP3, {Mp3}, {MSG_MP3});
+    configs[ofAMR] = AudioEditor(MSG_FORMAT_AMR, {Armnb, Armwb}, {MSG_AMRNB, MSG_AMRWB});
+    configs[ofWAV] = AudioEditor(MSG_FORMAT_WAV, {Pcm16le, Pcmu8}, {MSG_PCM16LE, MSG_PCMU8});
     return configs;
 }
 

@@ -54,7 +54,6 @@ enum class TSizeList { Standard, Handheld, Phone, Mpeg, RM };
 enum class TFrameRateList { Thirteen, Nine };
 
 struct TEditorConfig {
-    int Format = 0;
     MsgKey Name;  // the format's name in the caption
     QList<TVideoPageConfig> VideoPages;
     QList<TCodecEntry> VideoCodecs;  // empty: the editor has its own lists
