@@ -2,6 +2,7 @@
 
 #include "windows/EditorSettings.h"
 #include "windows/EditorWidgets.h"
+#include "windows/WindowFunctions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,11 +44,6 @@ void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
 }
 
 }  // namespace
-
-void ShowListPosition(QComboBox* list, int position)
-{
-    list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
-}
 
 void SaveListPosition(const QComboBox* list, TEditorSettings& settings, const QString& key)
 {
@@ -167,11 +163,7 @@ void TVideoCodecPage::ApplyTexts()
         m_widthLabel->setText(Msg(MSG_VWIDTH));
         m_heightLabel->setText(Msg(MSG_VHEIGHT));
         // The handheld list names its sizes in the current language.
-        const QSignalBlocker quiet(m_sizes);
-        const int chosen = m_sizes->currentIndex();
-        m_sizes->clear();
-        m_sizes->addItems(SizeListEntries(m_editor.Sizes));
-        m_sizes->setCurrentIndex(chosen);
+        RefillList(m_sizes, SizeListEntries(m_editor.Sizes));
     }
     m_rateGroup->setTitle(Msg(MSG_FRAMETRATE));
     m_keepRate->setText(Msg(MSG_FRAMERATE_AUTO));
@@ -347,15 +339,8 @@ void TAudioCodecPage::ApplyTexts()
 {
     m_header->setText(MsgFormat(MSG_FORMAT_PROPERTIES, Msg(m_page.Name)));
     m_channelGroup->setTitle(Msg(MSG_ACHANNELS));
-    const MsgKey channels[] = {MSG_CHANNELS_1, MSG_CHANNELS_2, MSG_CHANNELS_6};
-    {
-        const QSignalBlocker quiet(m_channels);
-        const int chosen = m_channels->currentIndex();
-        m_channels->clear();
-        for (int i = 0; i < m_page.Channels; ++i)
-            m_channels->addItem(Msg(channels[i]));
-        m_channels->setCurrentIndex(chosen);
-    }
+    const QStringList channels = {Msg(MSG_CHANNELS_1), Msg(MSG_CHANNELS_2), Msg(MSG_CHANNELS_6)};
+    RefillList(m_channels, channels.mid(0, m_page.Channels));
     m_rateGroup->setTitle(Msg(MSG_SAMPLERATE));
     if (m_sixChannelGroup) m_sixChannelGroup->setTitle(Msg(MSG_SAMPLERATE));
     if (!hasBitrate()) return;

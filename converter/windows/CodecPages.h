@@ -101,9 +101,6 @@ private:
     QLabel* m_kbps = nullptr;
 };
 
-// Shows the list position of a stored index; one the list cannot show
-// selects nothing.
-void ShowListPosition(QComboBox* list, int position);
 // Writes a list's position, or leaves the stored index as it was when
 // nothing is selected.
 void SaveListPosition(const QComboBox* list, TEditorSettings& settings, const QString& key);

@@ -1,6 +1,7 @@
 #include "windows/CodecPages.h"
 #include "windows/EditorWidgets.h"
 #include "windows/ProfileEditors.h"
+#include "windows/WindowFunctions.h"
 
 #include "profiles/Ladders.h"
 

@@ -2,6 +2,7 @@
 
 #include "windows/CodecPages.h"
 #include "windows/EditorWidgets.h"
+#include "windows/WindowFunctions.h"
 
 #include "base/TimeText.h"
 
@@ -32,22 +33,18 @@ qint64 FieldMs(const QLineEdit* field) { return TimeTextToMs(field->text()); }
 
 void RefillList(QComboBox* list, std::initializer_list<MsgKey> texts)
 {
-    const QSignalBlocker quiet(list);
-    const int chosen = list->currentIndex();
-    list->clear();
+    QStringList entries;
     for (MsgKey text : texts)
-        list->addItem(Msg(text));
-    list->setCurrentIndex(chosen);
+        entries.append(Msg(text));
+    RefillList(list, entries);
 }
 
 void RefillList(QComboBox* list, const QList<TCodecEntry>& entries)
 {
-    const QSignalBlocker quiet(list);
-    const int chosen = list->currentIndex();
-    list->clear();
+    QStringList texts;
     for (const TCodecEntry& entry : entries)
-        list->addItem(Msg(entry.Text));
-    list->setCurrentIndex(chosen);
+        texts.append(Msg(entry.Text));
+    RefillList(list, texts);
 }
 
 TProfileEditor::TProfileEditor(int format, QWidget* parent)

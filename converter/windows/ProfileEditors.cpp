@@ -4,6 +4,7 @@
 #include "windows/DialogSeam.h"
 #include "windows/EditorWidgets.h"
 #include "windows/MessageBoxes.h"
+#include "windows/WindowFunctions.h"
 
 #include <QComboBox>
 #include <QGroupBox>

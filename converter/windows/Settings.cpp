@@ -1,6 +1,7 @@
 #include "windows/Settings.h"
 
 #include "windows/MessageBoxes.h"
+#include "windows/WindowFunctions.h"
 
 #include "base/IniFile.h"
 #include "base/ProgramFolder.h"
@@ -37,12 +38,6 @@ QFont NormalWeight(const QWidget* widget)
     QFont font = widget->font();
     font.setBold(false);
     return font;
-}
-
-// A position the list cannot show selects nothing.
-void ShowPosition(QComboBox* list, int position)
-{
-    list->setCurrentIndex(position < list->count() ? position : -1);
 }
 
 }  // namespace
@@ -126,8 +121,8 @@ TfrmSettings::TfrmSettings(TGlobalVars& vars, QWidget* parent) : QDialog(parent)
     layout->addWidget(bottom);
     setMinimumWidth(356);
 
-    ShowPosition(ComboBoxPriority, m_vars.Priority);
-    ShowPosition(ComboBoxShutdownFlag, m_vars.ShutdownFlag);
+    ShowListPosition(ComboBoxPriority, m_vars.Priority);
+    ShowListPosition(ComboBoxShutdownFlag, m_vars.ShutdownFlag);
     CheckBoxDirectShow->setChecked(m_vars.UseDirectShow);
     CheckBoxShowAllFormats->setChecked(m_vars.ShowAllFormats);
 }

@@ -2,6 +2,7 @@
 #include "windows/EditorWidgets.h"
 #include "windows/MessageBoxes.h"
 #include "windows/ProfileEditors.h"
+#include "windows/WindowFunctions.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,6 +6,7 @@
 #include "localisation/MessageTable.h"
 #include "localisation/Placement.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -117,4 +118,18 @@ QHBoxLayout* OkCancelButtons(QDialog* dialog)
         row->addWidget(button);
     }
     return row;
+}
+
+void ShowListPosition(QComboBox* list, int position)
+{
+    list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
+}
+
+void RefillList(QComboBox* list, const QStringList& texts)
+{
+    const QSignalBlocker quiet(list);
+    const int chosen = list->currentIndex();
+    list->clear();
+    list->addItems(texts);
+    list->setCurrentIndex(chosen);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
+class QComboBox;
 class QDialog;
 class QHBoxLayout;
 class QWidget;
@@ -45,3 +47,10 @@ void SaveWindowPlacement(const QString& settingsPath, const QString& section, QW
 // The row of a small dialog's OK (the default) and Cancel buttons, named
 // btnOK and btnCancel and wired to accept and reject.
 QHBoxLayout* OkCancelButtons(QDialog* dialog);
+
+// Shows a list position; one the list cannot show selects nothing.
+void ShowListPosition(QComboBox* list, int position);
+
+// Replaces a list's entries, keeping the chosen position and sending no
+// change signals, as a language switch wants.
+void RefillList(QComboBox* list, const QStringList& texts);
