@@ -6,18 +6,18 @@
 struct ProgramFolderChoice {
     QString folder;  // with a trailing separator
     QString error;   // why seeding the per-user folder failed, else empty
+    QString notice;  // why bringing it up to date failed; it is still usable
 };
 
-// Portable when the executable's folder is writable: that folder. Otherwise
-// the per-user folder, seeded on first use with a copy of the data installed
-// beside the executable (executables are not copied).
+// An installation's folder, or one the user may not write into.
+bool IsInstalledCopy(const QString& executableFolder);
+
+// Portable (a build, or a copy the user may write into): the executable's
+// folder. An installed copy: the per-user folder, seeded on first use with the
+// data installed beside the executable and brought up to date after a new
+// installation (executables are not copied).
 ProgramFolderChoice ResolveProgramFolder(const QString& executableFolder,
                                          const QString& userFolder);
-
-// Copies the data tree of dataFolder (not its executables) to a new userFolder;
-// an interrupted or failed copy leaves no userFolder behind. Returns why it
-// failed, or "" on success.
-QString SeedProgramFolder(const QString& dataFolder, const QString& userFolder);
 
 // The per-user folder used when the executable's folder is read-only.
 QString UserProgramFolder();
@@ -29,6 +29,12 @@ ProgramFolderChoice InitProgramFolder();
 // The program folder of this process, set once at start-up.
 const QString& ProgramFolder();
 void SetProgramFolder(const QString& folder);
+
+// Where the program's executables lie (the encoder front, the sibling
+// programs, the device scripts): the installation's folder when installed,
+// else the program folder. Until it is set, the program folder.
+QString ExecutableFolder();
+void SetExecutableFolder(const QString& folder);
 
 // Program folder + "info.ini", for this process or for a given folder.
 QString SettingsFilePath();
