@@ -17,6 +17,8 @@ int main(int argc, char* argv[])
     // No display name: the window system would append it to every caption
     // ("Warning" must stay "Warning").
     QApplication::setApplicationName(u"Ferrybox"_s);
+    // Lets the desktop match the window to its menu entry and icon.
+    QApplication::setDesktopFileName(u"org.clipforge.Ferrybox"_s);
     QApplication::setWindowIcon(QIcon(u":/ferrybox/ferrybox.svg"_s));
 
     const QString sysfsRoot = qEnvironmentVariable("FERRYBOX_SYSFS_ROOT", u"/sys"_s);
