@@ -144,6 +144,7 @@ int main(int argc, char* argv[])
 
     const ProgramFolderChoice folder = InitProgramFolder();
     if (!folder.error.isEmpty()) return failWith(folder.error);
+    if (!folder.notice.isEmpty()) printLine(stderr, folder.notice);
     try {
         LoadStartupSettings(GlobalVars, ProgramFolder(), ShellFolderPath(u"Personal"_s));
     } catch (const IniWriteError& error) {

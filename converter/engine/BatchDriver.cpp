@@ -76,10 +76,10 @@ TBatchDriver::TBatchDriver(TGlobalVars& vars, TBatchFront front, const TProfileC
 
 TBatchDriver::~TBatchDriver() = default;
 
-// Relative names are taken from the program folder, where the encoder lives.
+// Relative names are taken from where the program's executables lie.
 QString TBatchDriver::encoderPath() const
 {
-    return QDir::cleanPath(QDir(ProgramFolder()).absoluteFilePath(m_vars.EncoderPath));
+    return QDir::cleanPath(QDir(ExecutableFolder()).absoluteFilePath(m_vars.EncoderPath));
 }
 
 QString TBatchDriver::outputFolder() const
@@ -319,7 +319,8 @@ TFilePlan TBatchDriver::composeFile(const QString& input, const QString& scriptF
         return plan;
     }
     plan.OutputFile = folder + *unique;
-    plan.AppPath = StripTrailingBackslash(ProgramFolder());
+    // Device commands name the scripts shipped beside the executables.
+    plan.AppPath = StripTrailingBackslash(ExecutableFolder());
     plan.OutputPath = staging.isEmpty() ? folder : staging;
     plan.TemporaryFile = plan.OutputPath + RandomDigits(5);
     plan.RandomNumber3 = RandomDigits(3);

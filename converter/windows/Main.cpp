@@ -310,8 +310,8 @@ void TfrmMain::createActions()
     on("ActionExit", [] { QApplication::exit(0); });
     // The sibling programs are not part of this suite; a missing one fails
     // silently, as any missing sibling does.
-    on("ActionCapture", [] { ShellOpen(ProgramFolder() + u"snapreel"_s); });
-    on("ActionBurnDVD", [] { ShellOpen(ProgramFolder() + u"discreel"_s); });
+    on("ActionCapture", [] { ShellOpen(ExecutableFolder() + u"snapreel"_s); });
+    on("ActionBurnDVD", [] { ShellOpen(ExecutableFolder() + u"discreel"_s); });
     on("ActionTransferManager", &TfrmMain::startTransferManager);
     on("ActionToolbarSettings", [this] { Action(u"ActionSettings"_s)->trigger(); });
     on("ActionToolbarHelp", [this] { Action(u"ActionHelpContent"_s)->trigger(); });
@@ -641,7 +641,7 @@ void TfrmMain::openAbout()
 void TfrmMain::startTransferManager()
 {
     // Started on its own, without arguments; a missing program says nothing.
-    QProcess::startDetached(ProgramFolder() + u"Ferrybox"_s, {}, ProgramFolder());
+    QProcess::startDetached(ExecutableFolder() + u"Ferrybox"_s, {}, ProgramFolder());
 }
 
 void TfrmMain::popupAtCursor(QMenu* menu) { menu->popup(QCursor::pos()); }

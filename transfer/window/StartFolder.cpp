@@ -20,9 +20,8 @@ bool isUsefulFolder(const QString& path)
 
 QString ConverterSettingsPath(const QString& executableFolder)
 {
-    const QString folder =
-        QFileInfo(executableFolder).isWritable() ? executableFolder : UserProgramFolder();
-    return SettingsFilePath(folder);
+    return SettingsFilePath(IsInstalledCopy(executableFolder) ? UserProgramFolder()
+                                                              : executableFolder);
 }
 
 QString ComputerStartFolder(const QString& settingsPath)
