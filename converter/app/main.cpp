@@ -1,19 +1,23 @@
 #include "windows/Main.h"
 #include "base/ProgramFolder.h"
 #include "localisation/MessageTable.h"
+#include "windows/ConverterStart.h"
 #include "windows/MessageBoxes.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QLocale>
 
 using namespace Qt::StringLiterals;
 
+// clipforge [FILE...]: queues the files, in the converter already running on
+// this program folder if there is one.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"clipforge"_s);
-    QApplication::setDesktopFileName(u"clipforge"_s);
+    QApplication::setDesktopFileName(u"org.clipforge.Clipforge"_s);
     QApplication::setWindowIcon(QIcon(u":/clipforge/clipforge.svg"_s));
     // Numbers are read and written with '.' whatever the user's locale.
     QLocale::setDefault(QLocale::c());
@@ -26,12 +30,14 @@ int main(int argc, char* argv[])
         ShowErrorBox(folder.error);
         return 1;
     }
-    TfrmMain window(GlobalVars);
-    if (!window.StartupError().isEmpty()) {
-        ShowMessageBox(window.StartupError(), Msg(MSG_NO_DAT_FILE_TITLE), mbIconInformation);
+    if (!folder.notice.isEmpty()) ShowMessageBox(folder.notice, u"clipforge"_s, mbIconWarning);
+
+    const TConverterStart start = StartConverter(app.arguments().mid(1), QDir::currentPath());
+    if (!start.error.isEmpty()) {
+        ShowMessageBox(start.error, Msg(MSG_NO_DAT_FILE_TITLE), mbIconInformation);
         return 1;
     }
-    QObject::connect(&window, &TfrmMain::Closed, &app, &QApplication::quit);
-    window.show();
+    if (!start.window) return 0;
+    QObject::connect(start.window.get(), &TfrmMain::Closed, &app, &QApplication::quit);
     return QApplication::exec();
 }

@@ -54,6 +54,9 @@ public:
     void AddFiles(const QStringList& paths);
     bool Adding() const;
     void StopAdding();
+    // Files another start handed over: the window comes to the front and
+    // queues them, once the running batch ends if one runs.
+    void OpenFiles(const QStringList& paths);
 
     // Output format switching, as the format actions do it.
     void SelectFormat(int format);
@@ -176,6 +179,7 @@ private:
     QTimer* m_showArrived = nullptr;  // shows them once the event loop turns
     QStringList m_damaged;            // files the reader could not describe
     int m_addTotal = 0;               // files of the running add
+    QStringList m_heldFiles;          // handed over during a batch
     QPointer<TfrmProgress> m_progress;
     QPointer<QMessageBox> m_errorBox;  // the running file's error lines
     TTrayIcon* m_tray = nullptr;

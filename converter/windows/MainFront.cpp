@@ -27,6 +27,7 @@ void TfrmMain::convert()
     }
     m_driver->StartBatch();
     refreshSummary();
+    if (!m_heldFiles.isEmpty()) AddFiles(std::exchange(m_heldFiles, {}));
 }
 
 int TfrmMain::RowCount() const { return m_list->topLevelItemCount(); }

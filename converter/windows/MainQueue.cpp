@@ -71,6 +71,18 @@ void TfrmMain::AddFiles(const QStringList& paths)
     refreshSummary();
 }
 
+void TfrmMain::OpenFiles(const QStringList& paths)
+{
+    RestoreFromTray();
+    raise();
+    // A batch works through the rows it was started with.
+    if (m_driver->Running()) {
+        m_heldFiles << paths;
+        return;
+    }
+    AddFiles(paths);
+}
+
 bool TfrmMain::Adding() const { return !m_pending.isEmpty(); }
 
 void TfrmMain::StopAdding()

@@ -6,6 +6,7 @@
 #include "base/ProgramFolder.h"
 #include "engine/BatchDriver.h"
 #include "localisation/MessageTable.h"
+#include "windows/ConverterStart.h"
 #include "windows/DialogSeam.h"
 #include "windows/FactsPanel.h"
 #include "windows/FileListView.h"
@@ -125,6 +126,30 @@ class TestMainWindow : public QObject {
         return *editorClass;
     }
 
+    // Converts a 60-second clip into output and calls whileConverting as soon
+    // as the file runs; whileConverting must stop the batch. Watching for the
+    // file, not waiting a fixed time, keeps a fast machine from finishing it.
+    void convertLongClip(const QString& output, const std::function<void()>& whileConverting)
+    {
+        const QString input = m_work.filePath("long.avi");
+        if (!QFile::exists(input))
+            makeClip(input, "320x240", {"-c:v", "mpeg4", "-c:a", "mp3"}, "60");
+        QDir().mkpath(output);
+        addAndWait({input});
+        window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
+        window().SelectFormatListEntry(0);
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, &window(), [&] {
+            if (!window().ProgressOpen() || list()->State(0) != rsConverting) return;
+            watch.stop();
+            whileConverting();
+        });
+        watch.start();
+        window().Action("ActionConvert")->trigger();
+        QVERIFY(!watch.isActive());
+    }
+
     void openWindow()
     {
         m_window.reset();
@@ -138,7 +163,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(QFileInfo(m_clips.video).size() > 0);
-        for (const char* entry : {"avcore.dll", "skin", "profile_en", "cores", "clipforge-cli"})
+        for (const char* entry :
+             {"avcore.dll", "skin", "profile_en", "cores", "clipforge-cli", "clipforge"})
             QCOMPARE(QProcess::execute("cp", {"-a", "--", QString(CLIPFORGE_APP_DIR "/") + entry,
                                               m_program.path()}),
                      0);
@@ -724,34 +750,69 @@ private Q_SLOTS:
 
     void trayExitStopsABatch()
     {
-        const QString input = m_work.filePath("long.avi");
-        makeClip(input, "320x240", {"-c:v", "mpeg4", "-c:a", "mp3"}, "60");
         const QString output = m_work.filePath("stopped");
-        QDir().mkpath(output);
-        addAndWait({input});
-        window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
-        window().SelectFormatListEntry(0);
-        // As soon as the file runs, the tray's exit entry asks how to stop:
-        // now. Watching for it, not waiting a fixed time, keeps a fast
-        // machine from finishing the file first.
-        QTimer watch;
-        watch.setInterval(5);
-        connect(&watch, &QTimer::timeout, &window(), [&] {
-            if (!window().ProgressOpen() || list()->State(0) != rsConverting) return;
-            watch.stop();
+        convertLongClip(output, [&] {
             auto* exit = window().findChild<QAction*>("TrayExit");
             Q_EMIT window().findChild<QMenu*>("PopupMenuTray")->aboutToShow();
             QCOMPARE(exit->text(), Msg(MSG_TRAY_MENU_STOPENCODING));
             DialogSeam::QueuePress(QMessageBox::Yes);
             exit->trigger();
         });
-        watch.start();
-        window().Action("ActionConvert")->trigger();
-        QVERIFY(!watch.isActive());
         QCOMPARE(list()->State(0), rsQueued);
         QVERIFY(!window().ProgressOpen());
         QVERIFY(
             QDir(output).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    }
+
+    // A batch works through the rows it started with; files handed over
+    // meanwhile are queued when it ends.
+    void filesHandedOverDuringABatchWaitForIt()
+    {
+        const QString handed = copyClip("handed.avi");
+        convertLongClip(m_work.filePath("held"), [&] {
+            window().OpenFiles({handed});
+            QCOMPARE(list()->topLevelItemCount(), 1);
+            window().Driver()->StopNow();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!window().Adding(), 20000);
+        QCOMPARE(captions(), QStringList({"long.avi", "handed.avi"}));
+    }
+
+    // clipforge FILE...: the files are queued; a later start hands its files
+    // to this window and ends.
+    void startWithFilesThenHandOver()
+    {
+        m_window.reset();
+        GlobalVars = TGlobalVars();
+        ResetMessageTable();
+        copyClip("first.avi");
+        const QString second = copyClip("second.avi");
+        copyClip("-third.avi");
+        const TConverterStart start =
+            StartConverter({"first.avi", "file://" + second}, m_work.path());
+        QVERIFY(start.window && start.error.isEmpty());
+        const auto rows = [&] {
+            QStringList names;
+            for (int row = 0; row < start.window->List()->topLevelItemCount(); ++row)
+                names << QFileInfo(start.window->List()->Caption(row)).fileName();
+            return names;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"first.avi", "second.avi"}), 20000);
+
+        QProcess later;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        later.setProcessEnvironment(environment);
+        later.setProcessChannelMode(QProcess::MergedChannels);
+        later.setWorkingDirectory(m_work.path());
+        later.start(m_program.filePath("clipforge"), {"--", "-third.avi", "first.avi"});
+        // It waits for this event loop to take the files.
+        QTRY_COMPARE_WITH_TIMEOUT(later.state(), QProcess::NotRunning, 30000);
+        QVERIFY2(later.exitStatus() == QProcess::NormalExit && later.exitCode() == 0,
+                 later.readAll().constData());
+        QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"first.avi", "second.avi", "-third.avi"}),
+                                  20000);
+        QVERIFY(start.window->isVisible());
     }
 };
 
