@@ -13,12 +13,12 @@
 
 #include <cstdlib>
 
-// The menu entries, metainfo and icons of data/desktop, checked with the
+// The menu entries, metainfo and icons of packaging/, checked with the
 // freedesktop validators and against the file types the converter reads.
 
 namespace {
 
-const QString DesktopDir = CLIPFORGE_SOURCE_DIR "/data/desktop";
+const QString DesktopDir = CLIPFORGE_SOURCE_DIR "/packaging";
 
 struct Program {
     QString id;
