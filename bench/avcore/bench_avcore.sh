@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# avcore.dll against plain ffmpeg on the same PSP conversion: wall time and
-# peak memory, several alternating runs. Run on demand:
-#   bench/avcore/bench_avcore.sh [path/to/avcore.dll] [pairs]
+# avcore.dll against plain ffmpeg on the same PSP conversion: wall time, CPU
+# time and peak memory, several alternating runs. Run on demand:
+#   bench/avcore/bench_avcore.sh [--json FILE] [path/to/avcore.dll] [pairs]
+# --json FILE also writes the figures there (see common/compare.py).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+json_option=()
+if [[ ${1:-} == --json ]]; then
+  json_option=(--json "$2")
+  shift 2
+fi
 avcore=${1:-$here/../../build/app/avcore.dll}
 pairs=${2:-5}
 [[ -x $avcore ]] || { echo "avcore.dll not found at $avcore (build it first)" >&2; exit 1; }
@@ -25,4 +31,5 @@ legacy=$(python3 -c 'import json, sys; print(json.dumps(sys.argv[1:]))' "$avcore
 modern=$(python3 -c 'import json, sys; print(json.dumps(sys.argv[1:]))' "$ffmpeg" \
   -nostdin -y -i "$clip" -c:v libx264 -b:v 768k -s 320x240 -r 29.97 -c:a aac -b:a 128k \
   -ar 48000 -ac 2 -f psp "$work/ffmpeg.mp4")
-python3 "$here/../common/compare.py" "$pairs" avcore ffmpeg "$legacy" "$modern"
+python3 "$here/../common/compare.py" "${json_option[@]}" "$pairs" avcore.dll ffmpeg \
+  "$legacy" "$modern"

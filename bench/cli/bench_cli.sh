@@ -7,10 +7,17 @@
 #    30 MiB of it), and
 #  - HandBrakeCLI encoding the same clip to the same size, codec and rates
 #    (target: not slower). Debian's handbrake-cli is installed when missing.
-# Whole-process wall time and peak memory. Run on demand:
-#   bench/cli/bench_cli.sh [path/to/program-folder] [pairs]
+# Whole-process wall time, CPU time and peak memory. Run on demand:
+#   bench/cli/bench_cli.sh [--json FILE] [path/to/program-folder] [pairs]
+# --json FILE also writes both comparisons' figures there, as one object
+# keyed by the anchor's name (see common/compare.py).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+json_file=
+if [[ ${1:-} == --json ]]; then
+  json_file=$2
+  shift 2
+fi
 app=${1:-$here/../../build/app}
 pairs=${2:-5}
 [[ -x $app/clipforge-cli ]] || { echo "clipforge-cli not found in $app (build it first)" >&2; exit 1; }
@@ -51,6 +58,15 @@ handbrake=$(json HandBrakeCLI -i "$work/clip.mp4" -o "$work/handbrake{run}.mp4" 
   -E av_aac -B 96 -R 24 -6 stereo)
 
 echo "clipforge-cli against plain ffmpeg (target: ratio at most 1.03, memory within 30 MiB)"
-python3 "$here/../common/compare.py" "$pairs" clipforge-cli ffmpeg "$cli" "$plain"
+python3 "$here/../common/compare.py" --json "$work/ffmpeg.json" "$pairs" clipforge-cli ffmpeg \
+  "$cli" "$plain"
 echo "clipforge-cli against HandBrakeCLI (target: ratio at most 1.00)"
-python3 "$here/../common/compare.py" "$pairs" clipforge-cli HandBrakeCLI "$cli" "$handbrake"
+python3 "$here/../common/compare.py" --json "$work/handbrake.json" "$pairs" clipforge-cli \
+  HandBrakeCLI "$cli" "$handbrake"
+if [[ -n $json_file ]]; then
+  python3 -c 'import json, sys
+figures = {"ffmpeg": json.load(open(sys.argv[2])),
+           "HandBrakeCLI": json.load(open(sys.argv[3]))}
+json.dump(figures, open(sys.argv[1], "w"), indent=1)' \
+    "$json_file" "$work/ffmpeg.json" "$work/handbrake.json"
+fi

@@ -1,18 +1,32 @@
 // Megabytes of encoder console text per second through the output parser,
 // against a plain pass that only splits the same text into lines, both fed in
-// the runner's 4 KiB chunks. Usage: bench_parser [megabytes], default 8.
+// the runner's 4 KiB chunks. Usage: bench_parser [--json FILE] [megabytes],
+// default 8.
+//
+// bench_parser [--json FILE] --console TEXT instead takes the console text a
+// real conversion wrote, in the chunks it arrived in (sizes in TEXT.chunks,
+// one per line; 4 KiB chunks without that file), and prints the CPU time one
+// parser spends on all of it, and a line split, per pass: what the parser
+// adds to that conversion's CPU time (parser_share.py).
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
+#include <vector>
 
+#include "BenchJson.h"
 #include "engine/OutputParser.h"
 #include "localisation/MessageTable.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -81,6 +95,55 @@ QByteArray encoderOutput(qsizetype bytes)
     return text + "video:63kB audio:30kB subtitle:0kB other streams:0kB global headers:0kB\n";
 }
 
+// The runner's chunks: fixed-size pieces of text, or the given sizes.
+QList<QByteArrayView> chunksOf(const QByteArray& text, const QList<qsizetype>& sizes = {})
+{
+    QList<QByteArrayView> chunks;
+    qsizetype at = 0;
+    for (const qsizetype size : sizes) {
+        if (size <= 0 || at + size > text.size()) break;
+        chunks.append(QByteArrayView(text.constData() + at, size));
+        at += size;
+    }
+    for (; at < text.size(); at += ChunkSize)
+        chunks.append(QByteArrayView(text.constData() + at, std::min(ChunkSize, text.size() - at)));
+    return chunks;
+}
+
+// One file's text through a parser as the batch driver feeds it; the
+// position it ends at.
+qint64 parsePass(TGlobalVars& vars, const QList<QByteArrayView>& chunks)
+{
+    NullFront front;
+    TOutputParser parser(vars, front.Front());
+    parser.Row = 0;
+    for (const QByteArrayView chunk : chunks)
+        parser.Feed(chunk.data(), int(chunk.size()), false);
+    parser.Feed(nullptr, 0, true);
+    return vars.PositionMs;
+}
+
+// The least any reader does: find the line ends, carrying a partial line
+// from one chunk to the next. The number of lines.
+qint64 splitPass(const QList<QByteArrayView>& chunks)
+{
+    QByteArray pending;
+    qint64 lines = 0;
+    for (const QByteArrayView chunk : chunks) {
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < chunk.size(); ++i) {
+            if (chunk[i] != '\r' && chunk[i] != '\n') continue;
+            pending += chunk.sliced(start, i - start);
+            if (!pending.isEmpty()) ++lines;
+            pending.clear();
+            start = i + 1;
+        }
+        pending += chunk.sliced(start);
+    }
+    if (!pending.isEmpty()) ++lines;
+    return lines;
+}
+
 // Best wall time of runs calls, in seconds.
 double bestSeconds(int runs, const std::function<void()>& work)
 {
@@ -94,56 +157,118 @@ double bestSeconds(int runs, const std::function<void()>& work)
     return best;
 }
 
+double threadCpuMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// CPU milliseconds per pass: the median over groups of passes, each group
+// long enough for the clock's resolution. prepare(count) runs untimed before
+// each group of count passes; pass(i) is the group's i-th pass.
+double cpuMsPerPass(const std::function<void(int)>& prepare, const std::function<void(int)>& pass)
+{
+    constexpr int Groups = 21;
+    constexpr double GroupMs = 20;
+    int count = 1;
+    for (;;) {
+        prepare(count);
+        const double start = threadCpuMs();
+        for (int i = 0; i < count; ++i)
+            pass(i);
+        if (threadCpuMs() - start >= GroupMs || count >= (1 << 20)) break;
+        count *= 2;
+    }
+    QList<double> perPass;
+    for (int group = 0; group < Groups; ++group) {
+        prepare(count);
+        const double start = threadCpuMs();
+        for (int i = 0; i < count; ++i)
+            pass(i);
+        perPass.append((threadCpuMs() - start) / count);
+    }
+    std::sort(perPass.begin(), perPass.end());
+    return perPass.at(Groups / 2);
+}
+
+int consoleShare(const QString& path, const QString& jsonFile)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+        return 1;
+    }
+    const QByteArray text = file.readAll();
+    QList<qsizetype> sizes;
+    QFile sizeFile(path + u".chunks"_s);
+    if (sizeFile.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& size : sizeFile.readAll().split('\n'))
+            if (!size.trimmed().isEmpty()) sizes.append(size.trimmed().toLongLong());
+    }
+    const QList<QByteArrayView> chunks = chunksOf(text, sizes);
+
+    // Each pass is a new file for a new parser, as in a batch.
+    std::vector<TGlobalVars> vars;
+    const auto freshVars = [&](int count) {
+        vars.assign(size_t(count), TGlobalVars());
+        for (TGlobalVars& v : vars) {
+            v.BatchStartTime = v.FileStartTime = NowDays();
+            v.TotalCount = 1;
+            v.TotalBytes = v.CurrentBytes = 10 << 20;
+        }
+    };
+    qint64 lastPosition = 0;
+    const double parserMs =
+        cpuMsPerPass(freshVars, [&](int i) { lastPosition = parsePass(vars[size_t(i)], chunks); });
+    qint64 lines = 0;
+    const double splitMs = cpuMsPerPass([](int) {}, [&](int) { lines = splitPass(chunks); });
+
+    std::printf("console text: %lld bytes in %lld chunks, %lld lines, last position %lld ms\n",
+                qint64(text.size()), qint64(chunks.size()), lines, lastPosition);
+    std::printf("parser:     %10.4f ms CPU per pass\n", parserMs);
+    std::printf("line split: %10.4f ms CPU per pass\n", splitMs);
+    std::printf("ratio (parser / line split): %.1f\n", parserMs / splitMs);
+    return benchjson::write(jsonFile, {{u"bytes"_s, double(text.size())},
+                                       {u"chunks"_s, double(chunks.size())},
+                                       {u"lines"_s, double(lines)},
+                                       {u"last_position_ms"_s, double(lastPosition)},
+                                       {u"parser_cpu_ms"_s, parserMs},
+                                       {u"split_cpu_ms"_s, splitMs}})
+               ? 0
+               : 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    const QString jsonFile = benchjson::takeJsonOption(args);
+    if (const qsizetype at = args.indexOf(u"--console"_s); at >= 0)
+        return consoleShare(args.value(at + 1), jsonFile);
     const int megabytes = args.size() > 1 ? std::max(1, args.at(1).toInt()) : 8;
     const QByteArray text = encoderOutput(qsizetype(megabytes) << 20);
+    const QList<QByteArrayView> chunks = chunksOf(text);
     constexpr int Runs = 5;
 
     qint64 lastPosition = 0;
     const double parserSeconds = bestSeconds(Runs, [&] {
         TGlobalVars vars;
-        NullFront front;
-        TOutputParser parser(vars, front.Front());
-        parser.Row = 0;
-        for (qsizetype at = 0; at < text.size(); at += ChunkSize) {
-            const qsizetype count = std::min(ChunkSize, text.size() - at);
-            parser.Feed(text.constData() + at, int(count), false);
-        }
-        parser.Feed(nullptr, 0, true);
-        lastPosition = vars.PositionMs;
+        lastPosition = parsePass(vars, chunks);
     });
-
-    // The least any reader does: find the line ends, carrying a partial line
-    // from one chunk to the next.
     qint64 lines = 0;
-    const double splitSeconds = bestSeconds(Runs, [&] {
-        QByteArray pending;
-        lines = 0;
-        for (qsizetype at = 0; at < text.size(); at += ChunkSize) {
-            const QByteArrayView chunk(text.constData() + at,
-                                       std::min(ChunkSize, text.size() - at));
-            qsizetype start = 0;
-            for (qsizetype i = 0; i < chunk.size(); ++i) {
-                if (chunk[i] != '\r' && chunk[i] != '\n') continue;
-                pending += chunk.sliced(start, i - start);
-                if (!pending.isEmpty()) ++lines;
-                pending.clear();
-                start = i + 1;
-            }
-            pending += chunk.sliced(start);
-        }
-        if (!pending.isEmpty()) ++lines;
-    });
+    const double splitSeconds = bestSeconds(Runs, [&] { lines = splitPass(chunks); });
 
     const double mb = double(text.size()) / (1 << 20);
     std::printf("text: %.1f MB, %lld lines, last position %lld ms\n", mb, lines, lastPosition);
     std::printf("parser:     %8.1f MB/s\n", mb / parserSeconds);
     std::printf("line split: %8.1f MB/s\n", mb / splitSeconds);
     std::printf("ratio (parser time / line split time): %.1f\n", parserSeconds / splitSeconds);
-    return 0;
+    return benchjson::write(jsonFile, {{u"megabytes"_s, mb},
+                                       {u"parser_mb_per_s"_s, mb / parserSeconds},
+                                       {u"split_mb_per_s"_s, mb / splitSeconds}})
+               ? 0
+               : 1;
 }

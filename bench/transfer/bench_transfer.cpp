@@ -1,7 +1,8 @@
 // Finding the next free console name and listing a console folder holding
 // 9999 videos, against anchors measured in the same run on the same folder.
-// Usage: bench_transfer [drive folder]; without one, a temporary folder is used
-// and removed afterwards. A given folder keeps the generated videos.
+// Usage: bench_transfer [--json FILE] [drive folder]; without a folder, a
+// temporary one is used and removed afterwards. A given folder keeps the
+// generated videos.
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -10,12 +11,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 
+#include "BenchJson.h"
 #include "VideoStore.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -69,8 +72,10 @@ void line(const char* what, double ms, double anchorMs, const char* anchor)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    const QString jsonFile = benchjson::takeJsonOption(args);
     QTemporaryDir temporary;
-    const QString drive = app.arguments().size() > 1 ? app.arguments().at(1) : temporary.path();
+    const QString drive = args.size() > 1 ? args.at(1) : temporary.path();
     const QString folder = ConsoleVideoFolder(drive);
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(folder));
@@ -150,5 +155,13 @@ int main(int argc, char** argv)
     line("  ListVideos", listMs, listingMs, "of one plain folder listing");
     std::printf("  %-42s %10.3f ms\n", "per row", listMs / list.count());
     line("  anchor: listing + full decode of each .THM", decodeMs, listMs, "of ListVideos");
-    return 0;
+    return benchjson::write(jsonFile, {{u"videos"_s, Videos - 1},
+                                       {u"find_ms"_s, findMs},
+                                       {u"listing_ms"_s, listingMs},
+                                       {u"stat_per_candidate_ms"_s, statMs},
+                                       {u"listing_per_candidate_ms"_s, perCandidateMs},
+                                       {u"list_videos_ms"_s, listMs},
+                                       {u"decode_all_ms"_s, decodeMs}})
+               ? 0
+               : 1;
 }
