@@ -111,6 +111,18 @@ bool copyOver(const QString& from, const QString& to)
     return target.write(bytes) == bytes.size() && target.commit();
 }
 
+// What a start killed while seeding left behind; a live seeding takes
+// moments, so anything this old is no one's.
+void removeAbandonedCopies(const QString& folder)
+{
+    const QFileInfo target(folder);
+    const QDateTime abandoned = QDateTime::currentDateTime().addSecs(-3600);
+    const QFileInfoList partials = target.dir().entryInfoList(
+        {target.fileName() + u".partial-*"_s}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo& partial : partials)
+        if (partial.lastModified() < abandoned) QDir(partial.filePath()).removeRecursively();
+}
+
 QString copyFailed(const QString& from, const QString& to)
 {
     return u"Cannot copy the program data from %1 to %2."_s.arg(from, to);
@@ -122,6 +134,7 @@ QString SeedProgramFolder(const QString& dataFolder, const QString& userFolder)
 {
     const QString folder = StripTrailingBackslash(userFolder);
     if (!QDir().mkpath(QFileInfo(folder).path())) return copyFailed(dataFolder, folder);
+    removeAbandonedCopies(folder);
     // Seed into a sibling of our own first, so an interrupted copy never looks
     // complete and two first starts at once do not copy into each other.
     QTemporaryDir partial(folder + u".partial-XXXXXX"_s);

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <thread>
 
+#include <sys/time.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -113,6 +115,20 @@ private Q_SLOTS:
         QVERIFY(!SeedProgramFolder(installed, user).isEmpty());
         QVERIFY(!QFile::exists(user));
         QCOMPARE(partials(root.path()), QStringList());
+    }
+
+    void abandonedCopiesAreRemoved()
+    {
+        QTemporaryDir root;
+        const QString installed = install(root.path());
+        // A start killed an hour ago while seeding, and one seeding now.
+        const QString share = root.filePath("share");
+        for (const char* name : {"/clipforge.partial-old", "/clipforge.partial-now"})
+            write(share + name + "/skin/a.ini", "a");
+        const timeval old[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
+        QCOMPARE(utimes(QFile::encodeName(share + "/clipforge.partial-old").constData(), old), 0);
+        QCOMPARE(SeedProgramFolder(installed, share + "/clipforge"), QString());
+        QCOMPARE(partials(share), QStringList{"clipforge.partial-now"});
     }
 
     void twoFirstStartsAtOnce()
