@@ -45,10 +45,12 @@ QString TInstanceServer::SocketPath(const QString& programFolder)
 {
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty()) runtime = QDir::tempPath();
+    // One folder reached through a link or with a trailing separator is still one.
     const QString folder = QFileInfo(programFolder).canonicalFilePath();
     const QByteArray key =
-        QCryptographicHash::hash((folder.isEmpty() ? programFolder : folder).toUtf8(),
-                                 QCryptographicHash::Sha1)
+        QCryptographicHash::hash(
+            (folder.isEmpty() ? QDir::cleanPath(programFolder) : folder).toUtf8(),
+            QCryptographicHash::Sha1)
             .toHex()
             .left(16);
     return runtime + u"/clipforge-"_s + QString::number(getuid()) + u'-' + QString::fromLatin1(key);
