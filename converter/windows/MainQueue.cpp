@@ -53,7 +53,8 @@ void TfrmMain::AddFiles(const QStringList& paths)
         // A pipe or a device would hold a reader for ever.
         const QString refusal = InputRefusal(caption);
         if (!refusal.isEmpty()) {
-            refused << refusal;
+            // Several may be refused at once: each box names its file.
+            refused << caption + u": "_s + refusal + u'.';
             continue;
         }
         queued.insert(caption);

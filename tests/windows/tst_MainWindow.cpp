@@ -261,7 +261,7 @@ private Q_SLOTS:
         QCOMPARE(captions(), QStringList({"good.avi"}));
         const QStringList log = DialogSeam::Log();
         QCOMPARE(log.size(), 2);
-        QCOMPARE(log.at(0), Msg(MSG_Error) + " | " + InputRefusal(pipe));
+        QCOMPARE(log.at(0), Msg(MSG_Error) + " | " + pipe + ": " + InputRefusal(pipe) + ".");
         QVERIFY2(log.at(1).startsWith(Msg(MSG_Error) + " | ") && log.at(1).contains(damaged),
                  qPrintable(log.at(1)));
         QFile::remove(pipe);
