@@ -126,9 +126,11 @@ TPowerResult ShutdownSystem(int action)
             // "na" or "no", and asking anyway would only be refused.
             const QString can = answer->arguments().value(0).toString();
             if (can == u"no"_s || can == u"na"_s) return TPowerResult::Unavailable;
-            // interactive = false: no password prompt at an unattended batch end.
-            return bus.call(ManagerPath, ManagerInterface, method, {false}) ? TPowerResult::Done
-                                                                            : TPowerResult::Failed;
+            // interactive = false: no password prompt at an unattended batch end,
+            // so an action that needs one is refused: not allowed now, rather
+            // than a manager that failed to answer.
+            if (bus.call(ManagerPath, ManagerInterface, method, {false})) return TPowerResult::Done;
+            return can == u"challenge"_s ? TPowerResult::Unavailable : TPowerResult::Failed;
         }
         case Target::OwnSession: {
             SystemBus bus;

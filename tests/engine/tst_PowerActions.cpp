@@ -247,6 +247,11 @@ private Q_SLOTS:
             << ""
             << "CanReboot=challenge" << done << QStringList{"CanReboot()", "Reboot(false)"}
             << QStringList{};
+        QTest::newRow("reboot refused for want of a password")
+            << 3 << true << ""
+            << "Reboot"
+            << "CanReboot=challenge" << unavailable << QStringList{"CanReboot()", "Reboot(false)"}
+            << QStringList{};
         QTest::newRow("another action unavailable")
             << 3 << true << ""
             << ""
