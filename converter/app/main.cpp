@@ -1,4 +1,5 @@
 #include "windows/Main.h"
+#include "base/BuildConstants.h"
 #include "base/ProgramFolder.h"
 #include "localisation/MessageTable.h"
 #include "windows/ConverterStart.h"
@@ -9,12 +10,38 @@
 #include <QIcon>
 #include <QLocale>
 
+#include <cstdio>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
-// clipforge [FILE...]: queues the files, in the converter already running on
-// this program folder if there is one.
+namespace {
+
+constexpr const char* Usage =
+    "Usage: clipforge [FILE...]\n"
+    "Starts the converter with the media files in its queue. When the converter\n"
+    "is already running, the files join the queue of its window instead, which\n"
+    "comes to the front. Names after -- are always files, as in\n"
+    "clipforge -- --help.avi.\n"
+    "\n"
+    "  -h, --help  Shows this help.\n"
+    "  --version   Shows the version.\n";
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
+    // Answered before the window system is reached, so it works anywhere.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--version")) {
+            std::printf("clipforge %s\n", qPrintable(BuildConstants::Version));
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"clipforge"_s);
     QApplication::setDesktopFileName(u"org.clipforge.Clipforge"_s);
