@@ -1,6 +1,7 @@
 #include "MediaTools.h"
 #include "TestFiles.h"
 
+#include "base/BuildConstants.h"
 #include "base/FileFunctions.h"
 #include "base/IniFile.h"
 #include "base/ProgramFolder.h"
@@ -776,6 +777,37 @@ private Q_SLOTS:
         });
         QTRY_VERIFY_WITH_TIMEOUT(!window().Adding(), 20000);
         QCOMPARE(captions(), QStringList({"long.avi", "handed.avi"}));
+    }
+
+    void helpAndVersionNeedNoDisplay_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("help") << "--help"
+                              << "Usage: clipforge [FILE...]\n";
+        QTest::newRow("short help") << "-h"
+                                    << "Usage: clipforge [FILE...]\n";
+        QTest::newRow("version") << "--version"
+                                 << "clipforge " + BuildConstants::Version + "\n";
+    }
+
+    void helpAndVersionNeedNoDisplay()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, answer);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // Opening a window here would end the program with an abort.
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(environment);
+        process.start(m_program.filePath("clipforge"), {argument});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY2(QString::fromUtf8(process.readAllStandardOutput()).startsWith(answer),
+                 qPrintable(answer));
     }
 
     // clipforge FILE...: the files are queued; a later start hands its files
