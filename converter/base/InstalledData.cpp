@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -87,15 +86,13 @@ Manifest readManifest(const QString& folder)
 
 bool writeManifest(const QString& folder, const Manifest& manifest)
 {
-    QSaveFile file(folder + u'/' + ManifestName);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(manifest.signature + '\n');
+    QByteArray text = manifest.signature + '\n';
     QStringList names = manifest.hashes.keys();
     names.sort();
     // Names are encoded so that no name can break a line.
     for (const QString& name : names)
-        file.write(manifest.hashes.value(name) + ' ' + QUrl::toPercentEncoding(name, "/") + '\n');
-    return file.commit();
+        text += manifest.hashes.value(name) + ' ' + QUrl::toPercentEncoding(name, "/") + '\n';
+    return WriteFileAtomically(folder + u'/' + ManifestName, text);
 }
 
 // Writes a whole new file or nothing; the copy gets the user's own permissions,
@@ -103,12 +100,8 @@ bool writeManifest(const QString& folder, const Manifest& manifest)
 bool copyOver(const QString& from, const QString& to)
 {
     QFile source(from);
-    if (!source.open(QIODevice::ReadOnly)) return false;
-    if (!QDir().mkpath(QFileInfo(to).path())) return false;
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = source.readAll();
-    return target.write(bytes) == bytes.size() && target.commit();
+    return source.open(QIODevice::ReadOnly) && QDir().mkpath(QFileInfo(to).path()) &&
+           WriteFileAtomically(to, source.readAll());
 }
 
 // What a start killed while seeding left behind; a live seeding takes

@@ -1,3 +1,5 @@
+#include "FullDisk.h"
+
 #include "base/InstalledData.h"
 #include "base/ProgramFolder.h"
 
@@ -199,6 +201,34 @@ private Q_SLOTS:
         write(folder + "/skin/kelp/lang/english.ini", "changed later");
         QCOMPARE(ResolveProgramFolder(installed, folder).notice, QString());
         QCOMPARE(read(folder + "/skin/kelp/lang/english.ini"), QByteArray("changed later"));
+    }
+
+    // A full disk: a first start says so and leaves nothing; a new
+    // installation says so, leaves every file of the user whole, and is done
+    // at the next start that has room.
+    void fullDisk()
+    {
+        QTemporaryDir root;
+        const QString installed = install(root.path());
+        const QString name = "/skin/kelp/lang/help.html";
+        write(installed + name, QByteArray(3000, 'a'));
+        const QString folder = root.filePath("user");
+        {
+            const FullDisk full(2000);
+            QVERIFY(!ResolveProgramFolder(installed, folder).error.isEmpty());
+        }
+        QVERIFY(!QFile::exists(folder));
+        QCOMPARE(partials(root.path()), QStringList());
+        QCOMPARE(ResolveProgramFolder(installed, folder).error, QString());
+
+        ship(installed + name, QByteArray(5000, 'b'));
+        {
+            const FullDisk full(4000);
+            QVERIFY(!ResolveProgramFolder(installed, folder).notice.isEmpty());
+        }
+        QCOMPARE(read(folder + name), QByteArray(3000, 'a'));
+        QCOMPARE(ResolveProgramFolder(installed, folder).notice, QString());
+        QCOMPARE(read(folder + name), QByteArray(5000, 'b'));
     }
 
     void settingsFileInProgramFolder()
