@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -58,14 +59,24 @@ QByteArray signatureOf(const QList<DataFile>& files)
     return hash.result().toHex();
 }
 
-// Empty when the file cannot be read (or does not exist).
-QByteArray contentHash(const QString& path)
+// The data files are small: each is read once, then hashed and copied from
+// memory. Nothing when the file cannot be read (or does not exist).
+std::optional<QByteArray> readFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    if (!hash.addData(&file)) return {};
-    return hash.result().toHex();
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll();
+}
+
+QByteArray hashOf(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+// Empty for a file that cannot be read, so it matches no shipped file.
+QByteArray hashOf(const std::optional<QByteArray>& bytes)
+{
+    return bytes ? hashOf(*bytes) : QByteArray();
 }
 
 Manifest readManifest(const QString& folder)
@@ -97,11 +108,9 @@ bool writeManifest(const QString& folder, const Manifest& manifest)
 
 // Writes a whole new file or nothing; the copy gets the user's own permissions,
 // not the installation's read-only ones.
-bool copyOver(const QString& from, const QString& to)
+bool writeCopy(const QString& to, const QByteArray& bytes)
 {
-    QFile source(from);
-    return source.open(QIODevice::ReadOnly) && QDir().mkpath(QFileInfo(to).path()) &&
-           WriteFileAtomically(to, source.readAll());
+    return QDir().mkpath(QFileInfo(to).path()) && WriteFileAtomically(to, bytes);
 }
 
 // What a start killed while seeding left behind; a live seeding takes
@@ -135,10 +144,10 @@ QString SeedProgramFolder(const QString& dataFolder, const QString& userFolder)
     const QList<DataFile> files = dataFiles(dataFolder);
     Manifest manifest{signatureOf(files), {}};
     for (const DataFile& file : files) {
-        const QByteArray hash = contentHash(file.info.filePath());
-        if (hash.isEmpty() || !copyOver(file.info.filePath(), partial.filePath(file.relative)))
+        const std::optional<QByteArray> bytes = readFile(file.info.filePath());
+        if (!bytes || !writeCopy(partial.filePath(file.relative), *bytes))
             return copyFailed(dataFolder, folder);
-        manifest.hashes.insert(file.relative, hash);
+        manifest.hashes.insert(file.relative, hashOf(*bytes));
     }
     if (!writeManifest(partial.path(), manifest)) return copyFailed(dataFolder, folder);
     if (QDir().rename(partial.path(), folder)) {
@@ -158,20 +167,20 @@ QString RefreshProgramFolder(const QString& dataFolder, const QString& userFolde
     Manifest now{signatureOf(files), {}};
     if (now.signature == before.signature) return {};
     for (const DataFile& file : files) {
-        const QByteArray shipped = contentHash(file.info.filePath());
-        if (shipped.isEmpty()) return copyFailed(dataFolder, folder);
+        const std::optional<QByteArray> bytes = readFile(file.info.filePath());
+        if (!bytes) return copyFailed(dataFolder, folder);
+        const QByteArray shipped = hashOf(*bytes);
         now.hashes.insert(file.relative, shipped);
         const QByteArray earlier = before.hashes.value(file.relative);
         if (earlier == shipped) continue;
         const QString target = folder + u'/' + file.relative;
-        const QByteArray mine = contentHash(target);
+        const QByteArray mine = hashOf(readFile(target));
         if (mine == shipped) continue;
         // A file new to the installation is added where the user has none; a
         // changed one replaces the user's copy only if the user left it as it
         // was shipped.
         const bool untouched = earlier.isEmpty() ? mine.isEmpty() : mine == earlier;
-        if (untouched && !copyOver(file.info.filePath(), target))
-            return copyFailed(dataFolder, folder);
+        if (untouched && !writeCopy(target, *bytes)) return copyFailed(dataFolder, folder);
     }
     return writeManifest(folder, now) ? QString() : copyFailed(dataFolder, folder);
 }
