@@ -5,6 +5,7 @@
 #include "base/InstalledData.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -21,14 +22,21 @@ bool IsInstalledCopy(const QString& executableFolder)
            !QFileInfo(executableFolder).isWritable();
 }
 
-ProgramFolderChoice ResolveProgramFolder(const QString& executableFolder, const QString& userFolder)
+ProgramFolderChoice ResolveProgramFolder(const QString& executableFolder, const QString& userFolder,
+                                         const QString& dataFolder)
 {
     if (!IsInstalledCopy(executableFolder)) return {AddTrailingBackslash(executableFolder), {}, {}};
+    const QString data = dataFolder.isEmpty() ? executableFolder : dataFolder;
     if (!QFileInfo::exists(userFolder))
-        return {
-            AddTrailingBackslash(userFolder), SeedProgramFolder(executableFolder, userFolder), {}};
-    return {
-        AddTrailingBackslash(userFolder), {}, RefreshProgramFolder(executableFolder, userFolder)};
+        return {AddTrailingBackslash(userFolder), SeedProgramFolder(data, userFolder), {}};
+    return {AddTrailingBackslash(userFolder), {}, RefreshProgramFolder(data, userFolder)};
+}
+
+QString InstalledDataFolder(const QString& executableFolder)
+{
+    if (!QFileInfo::exists(executableFolder + u'/' + InstalledMarker)) return executableFolder;
+    // The build's relative path from the installed programs to the data.
+    return QDir::cleanPath(executableFolder + u'/' + QStringLiteral(CLIPFORGE_DATA_FROM_PROGRAMS));
 }
 
 QString UserProgramFolder()
@@ -39,10 +47,11 @@ QString UserProgramFolder()
 
 ProgramFolderChoice InitProgramFolder()
 {
+    const QString executables = QCoreApplication::applicationDirPath();
     const ProgramFolderChoice choice =
-        ResolveProgramFolder(QCoreApplication::applicationDirPath(), UserProgramFolder());
+        ResolveProgramFolder(executables, UserProgramFolder(), InstalledDataFolder(executables));
     SetProgramFolder(choice.folder);
-    SetExecutableFolder(QCoreApplication::applicationDirPath());
+    SetExecutableFolder(executables);
     return choice;
 }
 

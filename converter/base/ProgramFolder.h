@@ -14,10 +14,15 @@ bool IsInstalledCopy(const QString& executableFolder);
 
 // Portable (a build, or a copy the user may write into): the executable's
 // folder. An installed copy: the per-user folder, seeded on first use with the
-// data installed beside the executable and brought up to date after a new
-// installation (executables are not copied).
-ProgramFolderChoice ResolveProgramFolder(const QString& executableFolder,
-                                         const QString& userFolder);
+// installed data of dataFolder (by default the executable's folder) and
+// brought up to date after a new installation (executables are not copied).
+ProgramFolderChoice ResolveProgramFolder(const QString& executableFolder, const QString& userFolder,
+                                         const QString& dataFolder = {});
+
+// Where an installed copy's data lies: an installation keeps it in its own
+// data folder apart from the executables; a read-only copy of a program
+// folder, beside them.
+QString InstalledDataFolder(const QString& executableFolder);
 
 // The per-user folder used when the executable's folder is read-only.
 QString UserProgramFolder();

@@ -65,7 +65,8 @@ class TestInstall : public QObject {
     QString m_clip;
     bool m_asNobody = false;
 
-    QString programs() const { return m_prefix + "/lib/clipforge"; }
+    QString programs() const { return m_prefix + "/libexec/clipforge"; }
+    QString data() const { return m_prefix + "/share/clipforge"; }
 
     void install()
     {
@@ -151,8 +152,8 @@ private Q_SLOTS:
         install();
         // An earlier version's data, to be upgraded later: a help text and a
         // profile that the user will change.
-        writeAll(programs() + "/skin/kelp/lang/english.ini", "[LANGRES]\nOLD=1\n");
-        writeAll(programs() + "/profile_en/mp3/Balanced 128 kbps.mpo", "[General]\nOld=1\n");
+        writeAll(data() + "/skin/kelp/lang/english.ini", "[LANGRES]\nOLD=1\n");
+        writeAll(data() + "/profile_en/mp3/Balanced 128 kbps.mpo", "[General]\nOld=1\n");
         setWritable(false);
 
         m_clip = m_root.filePath("clip.avi");
@@ -167,23 +168,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("linksTo");  // for launchers
         QTest::newRow("converter launcher") << "bin/clipforge"
-                                            << "lib/clipforge/clipforge";
+                                            << "libexec/clipforge/clipforge";
         QTest::newRow("command-line launcher") << "bin/clipforge-cli"
-                                               << "lib/clipforge/clipforge-cli";
+                                               << "libexec/clipforge/clipforge-cli";
         QTest::newRow("transfer manager launcher") << "bin/ferrybox"
-                                                   << "lib/clipforge/Ferrybox";
-        QTest::newRow("encoder front") << "lib/clipforge/avcore.dll"
+                                                   << "libexec/clipforge/Ferrybox";
+        QTest::newRow("encoder front") << "libexec/clipforge/avcore.dll"
                                        << "";
-        QTest::newRow("device script") << "lib/clipforge/cores/psp.sh"
+        QTest::newRow("device script") << "libexec/clipforge/cores/psp.sh"
                                        << "";
-        QTest::newRow("marker") << "lib/clipforge/installed.txt"
+        QTest::newRow("marker") << "libexec/clipforge/installed.txt"
                                 << "";
-        QTest::newRow("profiles") << "lib/clipforge/profile_de/mp3/Balanced 128 kbps.mpo"
+        QTest::newRow("profiles") << "share/clipforge/profile_de/mp3/Balanced 128 kbps.mpo"
+                                  << "";
+        QTest::newRow("input script") << "share/clipforge/cores/DirectShow.avs"
+                                      << "";
+        QTest::newRow("language") << "share/clipforge/skin/kelp/lang/english.ini"
                                   << "";
         QTest::newRow("menu entry") << "share/applications/org.clipforge.Clipforge.desktop"
                                     << "";
         QTest::newRow("icon") << "share/icons/hicolor/scalable/apps/org.clipforge.Clipforge.svg"
                               << "";
+        QTest::newRow("manual") << "share/man/man1/clipforge-cli.1.gz"
+                                << "";
+        QTest::newRow("completion") << "share/bash-completion/completions/clipforge-cli"
+                                    << "";
+        QTest::newRow("licence") << "share/doc/clipforge/copyright"
+                                 << "";
     }
 
     void layout()
@@ -199,6 +210,19 @@ private Q_SLOTS:
         QVERIFY(QFile::symLinkTarget(info.filePath()).startsWith(m_prefix));
         QCOMPARE(info.canonicalFilePath(), QFileInfo(m_prefix + '/' + linksTo).canonicalFilePath());
         QVERIFY(QFileInfo(m_prefix + '/' + linksTo).isExecutable());
+    }
+
+    // Programs and data apart: no data among the programs, no program among
+    // the data.
+    void programsAndDataApart()
+    {
+        QVERIFY(!QFileInfo::exists(programs() + "/skin"));
+        QVERIFY(!QFileInfo::exists(programs() + "/profile_en"));
+        QDirIterator it(data(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info = it.nextFileInfo();
+            QVERIFY2(!info.isExecutable(), qPrintable(info.filePath()));
+        }
     }
 
     void convertsAsAUser()
@@ -241,7 +265,7 @@ private Q_SLOTS:
         QCOMPARE(readAll(folder + "/skin/kelp/lang/english.ini"), QByteArray("[LANGRES]\nOLD=1\n"));
         // The user's own profile, a shipped one changed, and a setting.
         const QByteArray mine =
-            readAll(programs() + "/profile_en/mp3/High Quality 320 kbps.mpo")
+            readAll(data() + "/profile_en/mp3/High Quality 320 kbps.mpo")
                 .replace("AudioBitRatePresetMp3=320", "AudioBitRatePresetMp3=96");
         writeAll(folder + "/profile_en/mp3/Mine.mpo", mine);
         writeAll(folder + "/profile_en/mp3/Balanced 128 kbps.mpo", "[General]\nChanged=1\n");
@@ -267,7 +291,7 @@ private Q_SLOTS:
         QVERIFY(readAll(folder + "/info.ini").contains("LastInputOpenDir=/my/videos"));
         // What the user left as shipped follows the new installation.
         QCOMPARE(readAll(folder + "/skin/kelp/lang/english.ini"),
-                 readAll(programs() + "/skin/kelp/lang/english.ini"));
+                 readAll(data() + "/skin/kelp/lang/english.ini"));
         QVERIFY(!readAll(folder + "/skin/kelp/lang/english.ini").contains("OLD=1"));
     }
 };
