@@ -59,7 +59,9 @@ public:
                   "Command2=sleep 60\n"
                   "[Item6]\nTitleE=Fixed thumbnail\nEXT=MP4\n"
                   "Command1=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputFile%>.MP4\n"
-                  "Command2=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputPath%>taken.THM\n");
+                  "Command2=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputPath%>taken.THM\n"
+                  "[Item7]\nTitleE=One command\nEXT=MP4\n"
+                  "Command1=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputFile%>.MP4\n");
         catalogue.Load(GlobalVars);
         front.outputFolder = work.path() + "/out";
         QDir().mkpath(front.outputFolder);
@@ -134,6 +136,19 @@ public:
     TProfileCatalogue catalogue;
     TBatchDriver driver{GlobalVars, front.Front(), catalogue};
 };
+
+QString recording(const QString& name)
+{
+    return QStringLiteral(CLIPFORGE_SOURCE_DIR "/tests/engine/fixtures/") + name;
+}
+
+// h:mm:ss in seconds.
+int clockSeconds(const QString& text)
+{
+    const QStringList parts = text.split(u':');
+    return parts.size() == 3 ? parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toInt()
+                             : -1;
+}
 
 const QString TransferHint =
     "In order to transfer your converted files to PSP use the Transfer Manager";
@@ -302,10 +317,10 @@ private Q_SLOTS:
 
         QCOMPARE(f.states(), states);
         const int failed = int(states.count(rsFailed));
-        QCOMPARE(GlobalVars.DoneCount, int(states.size()) - failed);
-        QCOMPARE(GlobalVars.FailedCount, failed);
-        QCOMPARE(GlobalVars.TotalCount, int(states.size()));
-        QCOMPARE(GlobalVars.TotalBytes, total);
+        QCOMPARE(f.driver.Batch().DoneCount, int(states.size()) - failed);
+        QCOMPARE(f.driver.Batch().FailedCount, failed);
+        QCOMPARE(f.driver.Batch().TotalCount, int(states.size()));
+        QCOMPARE(f.driver.Batch().TotalBytes, total);
         QCOMPARE(f.front.errorBoxes.size(), errorBoxes);
         for (int i = 0; i < states.size(); ++i) {
             const QString output = f.outDir() + QString("file%1.mp3").arg(i);
@@ -331,6 +346,96 @@ private Q_SLOTS:
             QCOMPARE(f.front.progressCaption, Msg(MSG_LABEL_ENCODINGFINISHED));
             QCOMPARE(f.front.labels.value(TProgressLabel::LabelBatch), "Batch=100%");
         }
+    }
+
+    // Real encoders' consoles, replayed file after file, with a clock that
+    // moves a second at each reading.
+    void recordedConsoles_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QStringList>("recordings");
+        QTest::addColumn<QStringList>("working");
+        QTest::addColumn<QStringList>("shownOutputs");
+
+        QTest::newRow("two files")
+            << int(ofMP3) << QStringList{"console_mp3_clip.txt", "console_mp3_clip2.txt"}
+            << QStringList{"Working on file 1 of 2: clip.wav", "Working on file 2 of 2: clip2.wav"}
+            << QStringList{"Output file: clip.mp3", "Output file: clip2.mp3"};
+        // The device item's script makes the video, then its thumbnail from it.
+        QTest::newRow("PSP item with its thumbnail step, twice")
+            << int(ofMP4) << QStringList{"console_psp_long.txt", "console_psp_long.txt"}
+            << QStringList{"Working on file 1 of 2: long.avi", "Working on file 2 of 2: long.avi"}
+            << QStringList{"Output file: long.MP4"};
+    }
+
+    void recordedConsoles()
+    {
+        QFETCH(int, format);
+        QFETCH(QStringList, recordings);
+        Fixture f;
+        f.useFormat(format, 6);
+        for (int i = 0; i < recordings.size(); ++i)
+            f.addInput(QString("in%1.avi").arg(i),
+                       "replay " + recording(recordings.at(i)).toUtf8());
+        double clock = 46000.5;
+        f.driver.Now = [&clock] { return clock += 1.0 / 86400; };
+        f.run();
+        QCOMPARE(f.states(), (QList<int>{rsConverted, rsConverted}));
+
+        const QString statusLabel = QString("label %1: ").arg(int(TProgressLabel::LabelStatus));
+        const QString remainingLabel =
+            QString("label %1: ").arg(int(TProgressLabel::LabelStatusRemaining));
+        const QString elapsedLabel =
+            QString("label %1: ").arg(int(TProgressLabel::LabelBatchElapsed));
+        const QString batchRemainingLabel =
+            QString("label %1: ").arg(int(TProgressLabel::LabelBatchRemaining));
+        const QString workingLabel = QString("label %1: ").arg(int(TProgressLabel::LabelWorking));
+        const QString outputLabel = QString("label %1: ").arg(int(TProgressLabel::LabelOutput));
+        const QString statusBar = QString("bar %1: ").arg(int(TProgressBar::ProgressBarStatus));
+        const QString batchBar = QString("bar %1: ").arg(int(TProgressBar::ProgressBarBatch));
+
+        int row = -1;
+        int batchPercent = 0;
+        int filePercent = 0;
+        QString lastStatus;
+        int batchElapsed = -1;
+        int batchRemaining = -1;
+        QStringList working;
+        QStringList shownOutputs;
+        for (const QString& entry : std::as_const(f.front.log)) {
+            const QString value = entry.mid(entry.indexOf(": ") + 2);
+            if (entry.startsWith("row ") && value == QString::number(rsConverting) &&
+                entry.mid(4).section(':', 0, 0).toInt() != row) {
+                row = entry.mid(4).section(':', 0, 0).toInt();
+                // Each file starts afresh.
+                QCOMPARE(lastStatus, "Status=0%");
+                filePercent = 0;
+            } else if (entry.startsWith(batchBar)) {
+                QVERIFY2(value.toInt() >= batchPercent, qPrintable(entry));
+                batchPercent = value.toInt();
+            } else if (entry.startsWith(statusBar) && row >= 0 && value.toInt() != 0) {
+                QVERIFY2(value.toInt() >= filePercent, qPrintable(entry));
+                filePercent = value.toInt();
+            } else if (entry.startsWith(statusLabel)) {
+                lastStatus = value;
+            } else if (entry.startsWith(elapsedLabel)) {
+                batchElapsed = clockSeconds(value);
+            } else if (entry.startsWith(batchRemainingLabel)) {
+                batchRemaining = clockSeconds(value);
+            } else if (entry.startsWith(remainingLabel) && batchRemaining >= 0) {
+                QVERIFY2(clockSeconds(value) <= batchElapsed + batchRemaining, qPrintable(entry));
+            } else if (value.endsWith(": ")) {
+                // Before the encoder named its files.
+            } else if (entry.startsWith(workingLabel) && !working.contains(value)) {
+                working << value;
+            } else if (entry.startsWith(outputLabel) && !shownOutputs.contains(value)) {
+                shownOutputs << value;
+            }
+        }
+        QCOMPARE(batchPercent, 100);
+        QCOMPARE(row, 1);
+        QTEST(working, "working");
+        QTEST(shownOutputs, "shownOutputs");
     }
 
     void refusedPowerActionIsReported()
@@ -498,14 +603,14 @@ private Q_SLOTS:
         QTimer poll;
         f.front.onProgressShown = [&] {
             QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-                if (GlobalVars.PositionMs == 1500) f.driver.StopNow();
+                if (f.driver.File().PositionMs == 1500) f.driver.StopNow();
             });
             poll.start(20);
         };
         QTimer::singleShot(30000, &poll, [&] { f.driver.StopNow(); });
         f.run();
 
-        QCOMPARE(GlobalVars.PositionMs, 1500);
+        QCOMPARE(f.driver.File().PositionMs, 1500);
         // The stopped file shows as waiting, not as still converting.
         QCOMPARE(f.states(), (QList<int>{rsQueued, rsQueued}));
         QVERIFY(QFile::exists(source));
@@ -557,7 +662,7 @@ private Q_SLOTS:
         QTimer poll;
         f.front.onProgressShown = [&] {
             QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-                if (GlobalVars.DoneCount == stopDuringFile && driver.Runner().Active()) {
+                if (driver.Batch().DoneCount == stopDuringFile && driver.Runner().Active()) {
                     driver.SetStopWhenDone(true);
                     poll.stop();
                 }
