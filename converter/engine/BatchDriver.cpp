@@ -246,6 +246,8 @@ void TBatchDriver::startNextFile()
     m_parser.StartFile(m_batch, m_file, plan.Options);
     try {
         m_runner.SetCommandLine(plan.Arguments, plan.Text);
+        // Should the front die, nothing half-made of this file stays.
+        m_runner.OrphanFolders = {m_scripts->Path(), m_staging ? m_staging->Path() : QString()};
         m_runner.Execute();
     } catch (const RedirectorError& error) {
         failFile(error.text());

@@ -1,4 +1,5 @@
 #include "MediaTools.h"
+#include "ProcessTree.h"
 #include "ProgramCopy.h"
 #include "TestFiles.h"
 
@@ -155,6 +156,51 @@ private Q_SLOTS:
         QCOMPARE(batchLeftovers(program.path()), QStringList());
         QCOMPARE(stagingLeftovers(output), QStringList());
         QCOMPARE(QDir(output).entryList(QDir::Files), (QStringList{"short.MP4", "short.THM"}));
+    }
+
+    void killedFrontKillsTheWholeBatch_data()
+    {
+        QTest::addColumn<QStringList>("choice");
+        QTest::addColumn<QString>("worker");
+        QTest::newRow("PSP item") << QStringList{} << "ffmpeg";
+        QTest::newRow("hanging device command")
+            << QStringList{"--device", "PSP Hang"} << "sleep 100000";
+    }
+
+    // SIGKILL leaves the front no moment to stop anything: every process its
+    // batch started dies with it, however deep below the item's script, and
+    // nothing of the file appears in the output folder afterwards.
+    void killedFrontKillsTheWholeBatch()
+    {
+        QFETCH(QStringList, choice);
+        QFETCH(QString, worker);
+        ProgramCopy program;
+        writeFile(program.path() + "/profile_en/default_setting/Hang.ini",
+                  "[Info]\nTitleE=PSP Hang\n[Item1]\nTitleE=Hang\nEXT=MP4\n"
+                  "Command1=sleep 100000\n");
+        if (!QFile::exists(path("kill.avi")))
+            QVERIFY(makeClip(path("kill.avi"), "320x240", {"-c:v", "mpeg4", "-c:a", "mp3"}, "20"));
+        const QString output = path("orphans-" + QString(QTest::currentDataTag()).left(3));
+        QProcess cli;
+        cli.setWorkingDirectory(m_work.path());
+        cli.start(program.cli(), QStringList{"--format", "mp4", "--output", output} + choice +
+                                     QStringList{"kill.avi"});
+        QVERIFY(cli.waitForStarted());
+        QList<ProcessEntry> batch;
+        const auto working = [&] {
+            batch = descendantsOf(cli.processId());
+            return std::any_of(batch.begin(), batch.end(), [&](const ProcessEntry& p) {
+                return p.command.startsWith(worker) || p.command.contains("/" + worker);
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(working(), 60000);
+        ::kill(pid_t(cli.processId()), SIGKILL);
+        QVERIFY(cli.waitForFinished(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(stillAlive(batch), QStringList(), 2000);
+        // Longer than the whole encode takes.
+        letTimePass(5000);
+        QCOMPARE(stillAlive(batch), QStringList());
+        QCOMPARE(snapshot(output), QStringList());
     }
 
     void nonRegularInput_data()
