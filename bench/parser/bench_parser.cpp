@@ -46,7 +46,6 @@ public:
 
     void ShowMessage(const QString&, const QString&, TMessageIcon) override {}
     int AskYesNoCancel(const QString&, const QString&) override { return mrCancel; }
-    void ShowPlainMessage(const QString&) override {}
     void ShowErrorLine(const QString&, bool) override {}
 
     bool ProgressOpen() const override { return true; }

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <climits>
 
 #include <unistd.h>
@@ -139,6 +140,11 @@ bool TBatchDriver::StartBatch()
         messages.ShowMessage(Msg(MSG_NOFILES), Msg(MSG_HINT), TMessageIcon::Warning);
         return false;
     }
+    // Without a profile every file would fail for the same reason.
+    if (const QString missing = missingProfile(); !missing.isEmpty()) {
+        messages.ShowMessage(missing, Msg(MSG_HINT), TMessageIcon::Warning);
+        return false;
+    }
     if (!CheckOutputFolder()) return false;
     m_scripts = std::make_unique<TPrivateFolder>(ProgramFolder(), BatchFolderPrefix);
     const auto dropScripts = qScopeGuard([this] { m_scripts.reset(); });
@@ -159,11 +165,48 @@ bool TBatchDriver::StartBatch()
     m_front.Progress.OpenProgress(Msg(MSG_ID_ENC_IN_PROGRESS), Msg(MSG_ID_STOP_ENC));
     runBatch();
     m_front.Progress.CloseProgress();
-    // Nothing to transfer when nothing converted.
-    if (m_batch.DoneCount > 0)
-        messages.ShowPlainMessage(
-            u"In order to transfer your converted files to PSP use the Transfer Manager"_s);
+    showBatchResult();
     return true;
+}
+
+// How the batch went; the transfer hint only where there is something to
+// take to the console.
+QString TBatchDriver::batchResultText() const
+{
+    const TBatchState& batch = m_batch;
+    QString text = m_finished ? MsgFormat(MSG_BATCH_RESULT, batch.DoneCount, batch.FailedCount)
+                              : MsgFormat(MSG_BATCH_STOPPED, batch.DoneCount, batch.FailedCount,
+                                          batch.TotalCount - batch.DoneCount - batch.FailedCount);
+    if (batch.DoneCount > 0 && pspOutput()) text += u"\n\n"_s + Msg(MSG_TRANSFER_HINT);
+    return text;
+}
+
+void TBatchDriver::showBatchResult()
+{
+    m_front.Messages.ShowMessage(
+        batchResultText(), Msg(MSG_APPLICATION_TITLE),
+        m_batch.FailedCount > 0 ? TMessageIcon::Warning : TMessageIcon::Information);
+}
+
+bool TBatchDriver::pspOutput() const
+{
+    if (!isDeviceFormat(m_vars.OutputFormat)) return false;
+    const TProfileDetailItem* item = m_catalogue.ChosenItem();
+    if (!item) return false;
+    const QList<TProfileItem>& psp = m_catalogue.Groups.Psp;
+    return std::any_of(psp.begin(), psp.end(), [item](const TProfileItem& profile) {
+        return profile.FilePath == item->FilePath;
+    });
+}
+
+QString TBatchDriver::missingProfile() const
+{
+    const int format = m_vars.OutputFormat;
+    const TOutputFormat* f = OutputFormatOf(format);
+    if (!f) return MsgFormat(MSG_NO_PROFILE, QString(), QString());
+    if (f->DeviceScript) return m_catalogue.ChosenItem() ? QString() : Msg(MSG_NO_DEVICE_ITEM);
+    if (QFileInfo(m_catalogue.SelectedProfilePath(m_vars, format)).isFile()) return {};
+    return MsgFormat(MSG_NO_PROFILE, f->CliName.toString().toUpper(), m_vars.ProfileDir[format]);
 }
 
 void TBatchDriver::runBatch()
@@ -194,9 +237,15 @@ void TBatchDriver::runBatch()
     m_staging.reset();
 
     // A batch stopped in the middle is not complete, whatever its files did.
+    if (m_finished) {
+        const bool clean = !m_batch.ErrorsOccurred;
+        m_front.Tray.ShowTrayBalloon(
+            MsgFormat(MSG_TRAY_INFO, Msg(MSG_APPLICATION_TITLE)),
+            (clean ? Msg(MSG_TRAY_CONVERT_COMPLETE) + u' ' : QString()) +
+                MsgFormat(MSG_BATCH_RESULT, m_batch.DoneCount, m_batch.FailedCount),
+            clean ? TMessageIcon::Information : TMessageIcon::Warning, 10);
+    }
     if (!m_batch.ErrorsOccurred && m_finished) {
-        m_front.Tray.ShowTrayBalloon(MsgFormat(MSG_TRAY_INFO, Msg(MSG_APPLICATION_TITLE)),
-                                     Msg(MSG_TRAY_CONVERT_COMPLETE), TMessageIcon::Information, 10);
         if (m_vars.ShutdownWindowsWhenDone && m_result != mrCancel &&
             m_front.Tray.RunShutdownCountdown() == mrOk)
             reportPowerResult(ShutdownSystem(m_vars.ShutdownFlag));
@@ -230,6 +279,9 @@ void TBatchDriver::startNextFile()
     progress.SetLabel(TProgressLabel::LabelStatus, Msg(MSG_ID_STATUS) + u"0%"_s);
     progress.SetBar(TProgressBar::ProgressBarStatus, 0);
     progress.SetLabel(TProgressLabel::LabelStatusRemaining, ClockText(0));
+    // Converting from its start, not from the encoder's first line: a stop
+    // before that line must find the file converting.
+    m_front.Files.SetRowState(row, rsConverting, {});
 
     QString staging;
     if (isDeviceFormat(m_vars.OutputFormat)) {
@@ -326,6 +378,7 @@ TFilePlan TBatchDriver::composeFile(const QString& input, const QString& scriptF
         plan.DirectShow = QString::fromUtf8(source.readAll());
         plan.DirectShow.replace(InputPlaceholder, input, Qt::CaseInsensitive);
         inputArgument = scriptFolder + DirectShowName;
+        plan.DirectShowPath = inputArgument;
     }
 
     if (!device) {

@@ -23,13 +23,14 @@ QString OutputExtension(int format, const TProfileDetailItem* item);
 
 // What one file of a batch runs, composed without touching any file or state.
 struct TFilePlan {
-    QStringList Arguments;  // the program and its arguments
-    QString Text;           // the display text: the command line, or the script's path
-    QString Options;        // the encoder options, for the clip limit
-    QString Script;         // MP4 and 3GP: the script's text
-    QString DirectShow;     // the DirectShow script's text, when the input goes that way
-    QString OutputFile;     // the output path (MP4 and 3GP: the item's main output)
-    QString Error;          // why the file cannot start; nothing else is set then
+    QStringList Arguments;   // the program and its arguments
+    QString Text;            // the display text: the command line, or the script's path
+    QString Options;         // the encoder options, for the clip limit
+    QString Script;          // MP4 and 3GP: the script's text
+    QString DirectShow;      // the DirectShow script's text, when the input goes that way
+    QString DirectShowPath;  // where the encoder reads that script
+    QString OutputFile;      // the output path (MP4 and 3GP: the item's main output)
+    QString Error;           // why the file cannot start; nothing else is set then
     // The values the templates were given.
     QString AppPath, TemporaryFile, OutputPath, RandomNumber3, RandomNumber5;
 };
@@ -94,6 +95,11 @@ private:
     QStringList collectOutputs(bool& failed);
     void finishProgress(int result);
     void reportPowerResult(TPowerResult result);
+    QString batchResultText() const;
+    // Why the chosen format cannot convert: no profile, or no device item.
+    QString missingProfile() const;
+    void showBatchResult();
+    bool pspOutput() const;
     QString encoderPath() const;
     QString outputFolder() const;
     qint64 rowBytes(int row) const { return m_front.Files.RowFileSize(row).toLongLong(); }

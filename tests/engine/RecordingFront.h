@@ -49,7 +49,6 @@ public:
         questions.append(text);
         return answer;
     }
-    void ShowPlainMessage(const QString& text) override { plainMessages.append(text); }
     void ShowErrorLine(const QString& line, bool firstOfFile) override
     {
         if (firstOfFile || errorBoxes.isEmpty()) errorBoxes.append(QStringList());
@@ -116,7 +115,6 @@ public:
     QStringList messages;
     TMessageIcon lastIcon = TMessageIcon::Information;
     QStringList questions;
-    QStringList plainMessages;
     QStringList balloons;
     int countdowns = 0;
     std::function<void()> onProgressShown;

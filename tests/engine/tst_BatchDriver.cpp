@@ -69,6 +69,10 @@ public:
         useFormat(ofMP3);
     }
 
+    // False when making the fixture failed (the failure is recorded then):
+    // the test must stop instead of running on half a fixture.
+    bool ready() const { return !QTest::currentTestFailed(); }
+
     QString programDir() const { return program.path() + "/"; }
     QString outDir() const { return front.outputFolder + "/"; }
 
@@ -150,8 +154,11 @@ int clockSeconds(const QString& text)
                              : -1;
 }
 
-const QString TransferHint =
-    "In order to transfer your converted files to PSP use the Transfer Manager";
+// The end-of-batch box as the recording front shows it.
+QString batchResult(int done, int failed)
+{
+    return Msg(MSG_APPLICATION_TITLE) + ": " + MsgFormat(MSG_BATCH_RESULT, done, failed);
+}
 
 }  // namespace
 
@@ -305,6 +312,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, states);
         QFETCH(int, errorBoxes);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.DeleteFileAfterProcessing = true;
         GlobalVars.ShutdownWindowsWhenDone = true;
         QStringList inputs;
@@ -334,15 +342,15 @@ private Q_SLOTS:
         QVERIFY(!f.temporaryFilesLeft());
         QVERIFY(!f.front.progressOpen);
         // Nothing to transfer when nothing converted.
-        QCOMPARE(f.front.plainMessages,
-                 failed == states.size() ? QStringList() : QStringList{TransferHint});
+        QCOMPARE(f.front.messages, QStringList{batchResult(int(states.size()) - failed, failed)});
         QCOMPARE(f.front.trayHint, Msg(MSG_TRAY_ENCODING_DONE));
         const bool clean = failed == 0;
-        QCOMPARE(f.front.balloons.size(), clean ? 1 : 0);
+        QCOMPARE(f.front.balloons.size(), 1);
         QCOMPARE(f.front.countdowns, clean ? 1 : 0);
         if (clean) {
             QCOMPARE(f.front.balloons.first(),
-                     "Corvane Clipforge Information: Convertion complete! (10s)");
+                     "Corvane Clipforge Information: Convertion complete! " +
+                         QString::number(states.size()) + " converted, 0 failed. (10s)");
             QCOMPARE(f.front.progressCaption, Msg(MSG_LABEL_ENCODINGFINISHED));
             QCOMPARE(f.front.labels.value(TProgressLabel::LabelBatch), "Batch=100%");
         }
@@ -373,6 +381,7 @@ private Q_SLOTS:
         QFETCH(int, format);
         QFETCH(QStringList, recordings);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.useFormat(format, 6);
         for (int i = 0; i < recordings.size(); ++i)
             f.addInput(QString("in%1.avi").arg(i),
@@ -438,12 +447,61 @@ private Q_SLOTS:
         QTEST(shownOutputs, "shownOutputs");
     }
 
+    // The box at the end of a batch says how it went, in the user's
+    // language; the hint to take the files to the console only after PSP
+    // files were made.
+    void endOfBatchText_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QByteArrayList>("modes");
+        QTest::addColumn<QString>("text");
+
+        const QString hint =
+            "\n\nIn order to transfer your converted files to PSP use the "
+            "Transfer Manager";
+        QTest::newRow("mp3, English, one of two")
+            << int(ofMP3) << "" << QByteArrayList{"ok", "error"} << "1 converted, 1 failed.";
+        QTest::newRow("PSP, English, both")
+            << int(ofMP4) << "" << QByteArrayList{"ok", "ok"} << "2 converted, 0 failed." + hint;
+        QTest::newRow("PSP, German, none") << int(ofMP4) << "deutsch.ini" << QByteArrayList{"crash"}
+                                           << "0 konvertiert, 1 fehlgeschlagen.";
+        QTest::newRow("PSP, German, one")
+            << int(ofMP4) << "deutsch.ini" << QByteArrayList{"ok"}
+            << "1 konvertiert, 0 fehlgeschlagen.\n\nUm die konvertierten Dateien auf die PSP zu "
+               "übertragen, verwenden Sie den Übertragungsmanager.";
+        QTest::newRow("wav, French, one of two")
+            << int(ofMP3) << "french.ini" << QByteArrayList{"exit3", "ok"}
+            << "1 converti(s), 1 en échec.";
+    }
+
+    void endOfBatchText()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, language);
+        QFETCH(QByteArrayList, modes);
+        QFETCH(QString, text);
+        if (!language.isEmpty())
+            QVERIFY(LoadLanguage(CLIPFORGE_SOURCE_DIR "/data/skin/kelp/lang/" + language));
+        Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
+        f.useFormat(format, format == ofMP4 ? 6 : 0);
+        for (int i = 0; i < modes.size(); ++i)
+            f.addInput(QString("f%1.avi").arg(i), modes.at(i));
+        f.run();
+        QCOMPARE(f.front.messages, QStringList{Msg(MSG_APPLICATION_TITLE) + ": " + text});
+        QCOMPARE(f.front.balloons.size(), 1);
+        QVERIFY2(f.front.balloons.first().contains(text.section("\n", 0, 0)),
+                 qPrintable(f.front.balloons.first()));
+    }
+
     void refusedPowerActionIsReported()
     {
         // No logind to ask: the countdown ran out, so the user must hear
         // that nothing happened.
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus");
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.ShutdownWindowsWhenDone = true;
         GlobalVars.ShutdownFlag = 4;
         f.front.countdownResult = mrOk;
@@ -451,13 +509,15 @@ private Q_SLOTS:
         f.run();
         qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
         QCOMPARE(f.front.countdowns, 1);
-        QCOMPARE(f.front.messages, QStringList{Msg(MSG_HINT) + ": " +
-                                               MsgFormat(MSG_POWER_FAILED, Msg(MSG_HIBERNATE))});
+        QCOMPARE(f.front.messages, (QStringList{Msg(MSG_HINT) + ": " +
+                                                    MsgFormat(MSG_POWER_FAILED, Msg(MSG_HIBERNATE)),
+                                                batchResult(1, 0)}));
     }
 
     void errorLinesOfOneFileShareABox()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.addInput("a.wav", "error");
         f.addInput("b.wav", "error");
         f.run();
@@ -468,6 +528,7 @@ private Q_SLOTS:
     void uniqueNames()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.addInput("a.avi");
         f.addInput("a.mpg");
         f.run();
@@ -480,6 +541,7 @@ private Q_SLOTS:
     void commandLineAndDirectShowRoute()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         const QString routed = f.addInput("x.rmvb");
         const QString direct = f.addInput("x.RMVB");
         f.run();
@@ -504,6 +566,7 @@ private Q_SLOTS:
     void deviceItemRunsItsScript()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.useFormat(ofMP4);
         const QString hostile = f.addInput("-a \"b\" 'c' $HOME `touch pwned`; d\n\u00e9.avi");
         f.run();
@@ -552,6 +615,7 @@ private Q_SLOTS:
         QFETCH(int, item);
         QFETCH(QString, error);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.useFormat(ofMP4, item);
         writeFile(f.outDir() + "taken.THM", "mine");
         f.addInput("a.avi");
@@ -562,7 +626,7 @@ private Q_SLOTS:
         QCOMPARE(f.front.errorBoxes.first(), QStringList{QString(error).replace("%1", f.outDir())});
         QCOMPARE(f.outputs(), QStringList{"taken.THM"});
         QCOMPARE(readFile(f.outDir() + "taken.THM"), "mine");
-        QVERIFY(f.front.plainMessages.isEmpty());
+        QCOMPARE(f.front.messages, QStringList{batchResult(0, 2)});
         QVERIFY(!f.temporaryFilesLeft());
     }
 
@@ -571,6 +635,7 @@ private Q_SLOTS:
     void stopInDeviceItemLeavesNothing()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.useFormat(ofMP4, 4);
         f.addInput("a.avi");
         QTimer poll;
@@ -596,6 +661,7 @@ private Q_SLOTS:
     void stopNow()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.ShutdownWindowsWhenDone = true;
         GlobalVars.DeleteFileAfterProcessing = true;
         const QString source = f.addInput("a.wav", "hang");
@@ -620,7 +686,9 @@ private Q_SLOTS:
         QVERIFY(!f.temporaryFilesLeft());
         QVERIFY(f.front.balloons.isEmpty());
         QCOMPARE(f.front.countdowns, 0);
-        QVERIFY(f.front.plainMessages.isEmpty());
+        QCOMPARE(
+            f.front.messages,
+            QStringList{"Corvane Clipforge: Stopped: 0 converted, 0 failed, 2 not converted."});
 
         // The runner is idle again: a new batch works.
         f.front.rows.removeFirst();
@@ -633,6 +701,7 @@ private Q_SLOTS:
     void noSecondBatchWhileOneRuns()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.addInput("a.wav");
         bool second = true;
         f.front.onProgressShown = [&] { second = f.driver.StartBatch(); };
@@ -655,6 +724,7 @@ private Q_SLOTS:
         QFETCH(int, stopDuringFile);
         QFETCH(QList<int>, states);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.ShutdownWindowsWhenDone = true;
         for (int i = 0; i < 3; ++i)
             f.addInput(QString("f%1.wav").arg(i));
@@ -674,6 +744,33 @@ private Q_SLOTS:
         // Stopping when done is an ordinary end: balloon and countdown follow.
         QCOMPARE(f.front.balloons.size(), 1);
         QCOMPARE(f.front.countdowns, 1);
+    }
+
+    // Without a profile every file would fail alike: the batch does not
+    // start, and says why.
+    void noProfileSaysWhy_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a format without profiles")
+            << int(ofWAV) << "Hint: There is no WAV profile to convert with in %1profile_en/wav/.";
+        QTest::newRow("no device item")
+            << int(ofMP4) << "Hint: No device profile item is chosen to convert with.";
+    }
+
+    void noProfileSaysWhy()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, message);
+        Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
+        f.useFormat(format);
+        f.catalogue.SelectedItem = -1;
+        f.addInput("a.wav");
+        QVERIFY(!f.driver.StartBatch());
+        QCOMPARE(f.front.messages, QStringList{message.arg(f.programDir())});
+        QCOMPARE(f.states(), QList<int>{rsQueued});
+        QCOMPARE(f.calls().size(), 0);
     }
 
     void startChecks_data()
@@ -714,18 +811,20 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(bool, created);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.EncoderPath = encoder;
         if (rows) f.addInput("a.wav");
         writeFile(f.work.path() + "/blocker", "a file in the way");
         f.front.outputFolder = output.trimmed().isEmpty() ? output : f.work.path() + "/" + output;
         f.front.answer = answer;
         f.run();
-        QCOMPARE(f.front.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QStringList said = message.isEmpty() ? QStringList() : QStringList{message};
+        if (created) said << batchResult(1, 0);
+        QCOMPARE(f.front.messages, said);
         if (rows) QCOMPARE(f.states(), QList<int>{created ? rsConverted : rsQueued});
         if (output.startsWith("new")) QCOMPARE(f.front.questions.size(), 1);
         QCOMPARE(QFileInfo(f.front.outputFolder).isDir(), created || output == "out");
         QCOMPARE(f.calls().size(), created ? 1 : 0);
-        QCOMPARE(f.front.plainMessages.size(), created ? 1 : 0);
     }
 };
 
