@@ -437,6 +437,77 @@ std::string PlanAmr(const OutputChoices& choice, EncodePlan& plan)
     return {};
 }
 
+bool PositiveWholeNumber(const std::string& text)
+{
+    if (text.empty() || text.size() > 9) return false;
+    for (const char c : text)
+        if (c < '0' || c > '9') return false;
+    return std::stol(text) > 0;
+}
+
+// A time as [[hh:]mm:]ss[.fff]; -1 when it is none, or below zero.
+double Seconds(const std::string& text)
+{
+    double total = 0;
+    size_t from = 0;
+    for (int part = 0; part < 3; ++part) {
+        const size_t colon = text.find(':', from);
+        const std::string piece = text.substr(from, colon - from);
+        if (piece.empty() || piece.find_first_not_of("0123456789.") != std::string::npos) return -1;
+        total = total * 60 + std::strtod(piece.c_str(), nullptr);
+        if (colon == std::string::npos) return total;
+        from = colon + 1;
+    }
+    return -1;
+}
+
+// Step 2b: values no encoder can take are refused with one line, instead of
+// an encode that "succeeds" with a zero bit rate or an empty picture.
+std::string CheckValues(const std::vector<OutputOption>& options)
+{
+    for (const OutputOption& option : options) {
+        if (!option.rule) continue;
+        const std::string& value = option.value;
+        switch (option.rule->opt) {
+            case Opt::VideoBitRate:
+                if (BitsPerSecond(value, kVideoPlainLimit) <= 0)
+                    return "Error: video bit rate " + value + " is not above zero";
+                break;
+            case Opt::AudioBitRate:
+                if (BitsPerSecond(value, kAudioPlainLimit) <= 0)
+                    return "Error: audio bit rate " + value + " is not above zero";
+                break;
+            case Opt::SampleRate:
+                if (!PositiveWholeNumber(value))
+                    return "Error: sample rate " + value + " is not a number of Hz above zero";
+                break;
+            case Opt::Channels:
+                if (value != "5:1" && !PositiveWholeNumber(value))
+                    return "Error: channel count " + value + " is not a number above zero";
+                break;
+            case Opt::Size: {
+                const size_t x = value.find('x');
+                // Named sizes (vga, ...) pass on to ffmpeg.
+                if (x != std::string::npos && (!PositiveWholeNumber(value.substr(0, x)) ||
+                                               !PositiveWholeNumber(value.substr(x + 1))))
+                    return "Error: picture size " + value + " is not WIDTHxHEIGHT above zero";
+                break;
+            }
+            case Opt::Start:
+                if (Seconds(value) < 0)
+                    return "Error: start position " + value + " is not a time from zero on";
+                break;
+            case Opt::Duration:
+                if (Seconds(value) <= 0)
+                    return "Error: length " + value + " is not a time above zero";
+                break;
+            default:
+                break;
+        }
+    }
+    return {};
+}
+
 // Step 3: the encoders today's ffmpeg (or avcore) uses, and the choices no
 // encoder can take. Returns the error line, or empty text.
 std::string ChooseEncoders(const OutputChoices& choice, EncodePlan& plan)
@@ -641,6 +712,8 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
     EncodePlan plan;
     CommandLine line;
     plan.error = SplitCommandLine(legacy, inputUrls, plan, line);
+    if (!plan.error.empty()) return plan;
+    plan.error = CheckValues(line.options);
     if (!plan.error.empty()) return plan;
     const OutputChoices choice = ReadChoices(line.options, plan);
     plan.error = ChooseEncoders(choice, plan);

@@ -1,6 +1,9 @@
 #include "TerminalFront.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <utility>
 
 #include <unistd.h>
 
@@ -25,10 +28,9 @@ QString printable(QString text)
 
 }  // namespace
 
-TerminalFront::TerminalFront(QList<Row> rows, QString outputFolder, bool showTransferHint)
+TerminalFront::TerminalFront(QList<Row> rows, QString outputFolder)
     : m_rows(std::move(rows)),
       m_outputFolder(std::move(outputFolder)),
-      m_showTransferHint(showTransferHint),
       m_terminal(isatty(STDERR_FILENO) == 1)
 {
 }
@@ -70,9 +72,11 @@ void TerminalFront::SetRowState(int index, RowState state, const QStringList& ou
 {
     Row& row = m_rows[index];
     if (row.state == state) return;
-    row.state = state;
+    const RowState before = std::exchange(row.state, state);
     const QString counter = QString::number(index + 1) + u'/' + QString::number(m_rows.size());
-    if (state == rsConverting) {
+    if (state == rsQueued && before == rsConverting) {
+        println(u"Stopped "_s + counter + u": "_s + printable(row.caption));
+    } else if (state == rsConverting) {
         m_filePercent = 0;
         if (!m_terminal) println(u"Converting "_s + counter + u": "_s + printable(row.caption));
     } else if (state == rsConverted) {
@@ -92,18 +96,17 @@ void TerminalFront::ResetRowStates()
 
 void TerminalFront::ShowMessage(const QString& text, const QString& caption, TMessageIcon)
 {
-    println(printable(caption) + u": "_s + printable(text));
+    // A message of several lines stays several lines; blank ones go.
+    const QStringList lines = text.split(QRegularExpression(u"[\r\n]+"_s), Qt::SkipEmptyParts);
+    println(printable(caption) + u": "_s + printable(lines.value(0)));
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        println(printable(lines.at(i)));
 }
 
 int TerminalFront::AskYesNoCancel(const QString&, const QString&)
 {
     println(u"Creating the output folder "_s + printable(m_outputFolder));
     return mrYes;
-}
-
-void TerminalFront::ShowPlainMessage(const QString& text)
-{
-    if (m_showTransferHint) println(text);
 }
 
 void TerminalFront::OpenProgress(const QString&, const QString&) { m_progressOpen = true; }

@@ -18,7 +18,7 @@ public:
         RowState state = rsQueued;
     };
 
-    TerminalFront(QList<Row> rows, QString outputFolder, bool showTransferHint);
+    TerminalFront(QList<Row> rows, QString outputFolder);
 
     TBatchFront Front() { return {*this, *this, *this, *this}; }
 
@@ -31,7 +31,6 @@ public:
 
     void ShowMessage(const QString& text, const QString& caption, TMessageIcon icon) override;
     int AskYesNoCancel(const QString& text, const QString& caption) override;
-    void ShowPlainMessage(const QString& text) override;
     void ShowErrorLine(const QString& line, bool firstOfFile) override;
 
     bool ProgressOpen() const override { return m_progressOpen; }
@@ -56,7 +55,6 @@ private:
 
     QList<Row> m_rows;
     QString m_outputFolder;
-    bool m_showTransferHint;
     bool m_terminal;
     bool m_progressOpen = false;
     bool m_animationRunning = false;

@@ -124,8 +124,17 @@ int printCommands(const TBatchDriver& driver, int rowCount, bool shellLine)
         } else if (!plan.Script.isEmpty()) {
             // Scripts end in a line break of their own.
             printLine(stdout, plan.Script.chopped(1));
+        } else if (!shellLine) {
+            printLine(stdout, plan.Text);
+        } else if (plan.DirectShowPath.isEmpty()) {
+            printLine(stdout, ShellCommandLine(plan.Arguments));
         } else {
-            printLine(stdout, shellLine ? ShellCommandLine(plan.Arguments) : plan.Text);
+            // The encoder reads a script that only a batch writes: the line
+            // writes it first and removes it after, keeping the encoder's status.
+            const QString script = ShellCommandLine({plan.DirectShowPath});
+            printLine(stdout, u"(printf %s "_s + ShellCommandLine({plan.DirectShow}) + u" > "_s +
+                                  script + u" && "_s + ShellCommandLine(plan.Arguments) +
+                                  u"; status=$?; rm -f -- "_s + script + u"; exit $status)"_s);
         }
     }
     return status;
@@ -166,14 +175,18 @@ int main(int argc, char* argv[])
         std::fputs(CatalogueListing(catalogue, options->format).toUtf8().constData(), stdout);
         return 0;
     }
+    // A profile, device or item that is not there is a wrong command line.
     const QString choiceError = ChooseProfile(catalogue, GlobalVars, *options);
-    if (!choiceError.isEmpty()) return failWith(choiceError);
+    if (!choiceError.isEmpty()) {
+        failWith(choiceError);
+        return 2;
+    }
 
     bool refused = false;
     const QList<TerminalFront::Row> rows = queueFiles(options->files, refused);
     const QString output = QDir::current().absoluteFilePath(
         options->outputFolder.isEmpty() ? u"."_s : options->outputFolder);
-    TerminalFront front(rows, QDir::cleanPath(output), options->format == ofMP4);
+    TerminalFront front(rows, QDir::cleanPath(output));
     TBatchDriver driver(GlobalVars, front.Front(), catalogue);
 
     if (options->printCommand || options->printDisplay)

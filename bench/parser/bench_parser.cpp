@@ -46,7 +46,6 @@ public:
 
     void ShowMessage(const QString&, const QString&, TMessageIcon) override {}
     int AskYesNoCancel(const QString&, const QString&) override { return mrCancel; }
-    void ShowPlainMessage(const QString&) override {}
     void ShowErrorLine(const QString&, bool) override {}
 
     bool ProgressOpen() const override { return true; }
@@ -112,15 +111,28 @@ QList<QByteArrayView> chunksOf(const QByteArray& text, const QList<qsizetype>& s
 
 // One file's text through a parser as the batch driver feeds it; the
 // position it ends at.
-qint64 parsePass(TGlobalVars& vars, const QList<QByteArrayView>& chunks)
+// The figures of one file of a one-file batch.
+struct FileFigures {
+    TBatchState batch;
+    TFileState file;
+    FileFigures()
+    {
+        batch.StartTime = file.StartTime = NowDays();
+        batch.TotalCount = 1;
+        batch.TotalBytes = file.Bytes = 10 << 20;
+        file.Row = 0;
+    }
+};
+
+qint64 parsePass(FileFigures& figures, const QList<QByteArrayView>& chunks)
 {
     NullFront front;
-    TOutputParser parser(vars, front.Front());
-    parser.Row = 0;
+    TOutputParser parser(front.Front());
+    parser.StartFile(figures.batch, figures.file, {});
     for (const QByteArrayView chunk : chunks)
-        parser.Feed(chunk.data(), int(chunk.size()), false);
-    parser.Feed(nullptr, 0, true);
-    return vars.PositionMs;
+        parser.Feed(TChannel::Error, chunk.data(), int(chunk.size()), false);
+    parser.Drain();
+    return figures.file.PositionMs;
 }
 
 // The least any reader does: find the line ends, carrying a partial line
@@ -209,15 +221,8 @@ int consoleShare(const QString& path, const QString& jsonFile)
     const QList<QByteArrayView> chunks = chunksOf(text, sizes);
 
     // Each pass is a new file for a new parser, as in a batch.
-    std::vector<TGlobalVars> vars;
-    const auto freshVars = [&](int count) {
-        vars.assign(size_t(count), TGlobalVars());
-        for (TGlobalVars& v : vars) {
-            v.BatchStartTime = v.FileStartTime = NowDays();
-            v.TotalCount = 1;
-            v.TotalBytes = v.CurrentBytes = 10 << 20;
-        }
-    };
+    std::vector<FileFigures> vars;
+    const auto freshVars = [&](int count) { vars.assign(size_t(count), FileFigures()); };
     qint64 lastPosition = 0;
     const double parserMs =
         cpuMsPerPass(freshVars, [&](int i) { lastPosition = parsePass(vars[size_t(i)], chunks); });
@@ -255,8 +260,8 @@ int main(int argc, char* argv[])
 
     qint64 lastPosition = 0;
     const double parserSeconds = bestSeconds(Runs, [&] {
-        TGlobalVars vars;
-        lastPosition = parsePass(vars, chunks);
+        FileFigures figures;
+        lastPosition = parsePass(figures, chunks);
     });
     qint64 lines = 0;
     const double splitSeconds = bestSeconds(Runs, [&] { lines = splitPass(chunks); });

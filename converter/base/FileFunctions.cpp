@@ -57,13 +57,36 @@ std::optional<QString> UniqueOutputName(const QString& name, const QString& fold
     return std::nullopt;
 }
 
+namespace {
+
+TWriteProbe& writeProbe()
+{
+    static TWriteProbe probe;
+    return probe;
+}
+
+bool passes(const QString& path, TWriteStep step)
+{
+    const TWriteProbe& probe = writeProbe();
+    return !probe || probe(path, step);
+}
+
+}  // namespace
+
+void SetWriteProbe(TWriteProbe probe) { writeProbe() = std::move(probe); }
+
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
     // Unbuffered: a buffered tail that fails to flush would still let commit()
     // succeed and leave a truncated file behind.
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-           file.write(bytes) == bytes.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !passes(path, TWriteStep::Opened) || file.write(bytes) != bytes.size() ||
+        !passes(path, TWriteStep::Written) || !passes(path, TWriteStep::Replacing) ||
+        !file.commit())
+        return false;
+    passes(path, TWriteStep::Replaced);
+    return true;
 }
 
 bool RenameNoReplace(const QString& from, const QString& to)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
 
 // The path functions keep their historical names; the separator is '/'.
@@ -23,6 +24,16 @@ std::optional<QString> UniqueOutputName(const QString& name, const QString& fold
 // Replaces the file's content as a whole through a temporary file and a
 // rename; false when any byte could not be written, the old file then stays.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The steps of an atomic write, where a test puts its faults: the temporary
+// file is open, its bytes are written, it is about to replace the file, it
+// has replaced it.
+enum class TWriteStep { Opened, Written, Replacing, Replaced };
+// Called at each step of every atomic write of this process; false makes
+// the write fail there (after Replaced the answer is ignored: the file is new
+// by then). Empty, the default: nothing is called.
+using TWriteProbe = std::function<bool(const QString& path, TWriteStep step)>;
+void SetWriteProbe(TWriteProbe probe);
 
 // Size of a file in bytes, -1 when there is no such file.
 // Renames a file without ever replacing one at the new name, also on file

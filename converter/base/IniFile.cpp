@@ -123,6 +123,7 @@ IniFile::IniFile(QString path) : m_path(std::move(path))
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_lines = text.split(u'\n');
     if (!m_lines.isEmpty() && m_lines.back().isEmpty()) m_lines.removeLast();
+    m_committed = m_lines;
     index();
 }
 
@@ -205,40 +206,65 @@ QList<std::pair<QString, QString>> IniFile::sectionValues(const QString& section
     return pairs;
 }
 
-void IniFile::writeString(const QString& section, const QString& key, const QString& value)
+void IniFile::setString(const QString& section, const QString& key, const QString& value)
 {
-    // A line break would end the value early and turn its tail into lines of
-    // their own, so such a value is refused rather than stored damaged.
     if (value.contains(u'\n') || value.contains(u'\r')) throw IniWriteError(m_path);
-    QStringList lines = m_lines;
     const Section* span = findSection(section);
     if (!span) {
-        if (!lines.isEmpty() && !lines.back().trimmed().isEmpty()) lines.append(QString());
-        lines.append(u'[' + section + u']');
-        lines.append(key + u'=' + value);
+        if (!m_lines.isEmpty() && !m_lines.back().trimmed().isEmpty()) m_lines.append(QString());
+        m_lines.append(u'[' + section + u']');
+        m_lines.append(key + u'=' + value);
     } else if (const qsizetype line = findKey(*span, key); line >= 0) {
-        const QString& old = lines[line];
-        lines[line] = old.left(old.indexOf(u'=')).trimmed() + u'=' + value;
+        const QString& old = m_lines[line];
+        m_lines[line] = old.left(old.indexOf(u'=')).trimmed() + u'=' + value;
     } else {
         qsizetype insertAt = span->end;
-        while (insertAt > span->header + 1 && lines[insertAt - 1].trimmed().isEmpty())
+        while (insertAt > span->header + 1 && m_lines[insertAt - 1].trimmed().isEmpty())
             --insertAt;
-        lines.insert(insertAt, key + u'=' + value);
+        m_lines.insert(insertAt, key + u'=' + value);
     }
-    save(lines);
-    m_lines = std::move(lines);
-    m_existed = true;
     index();
+}
+
+void IniFile::setInteger(const QString& section, const QString& key, qint64 value)
+{
+    setString(section, key, QString::number(value));
+}
+
+void IniFile::setBool(const QString& section, const QString& key, bool value)
+{
+    setString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::commit()
+{
+    try {
+        save(m_lines);
+    } catch (const IniWriteError&) {
+        m_lines = m_committed;
+        index();
+        throw;
+    }
+    m_committed = m_lines;
+    m_existed = true;
+}
+
+void IniFile::writeString(const QString& section, const QString& key, const QString& value)
+{
+    setString(section, key, value);
+    commit();
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, qint64 value)
 {
-    writeString(section, key, QString::number(value));
+    setInteger(section, key, value);
+    commit();
 }
 
 void IniFile::writeBool(const QString& section, const QString& key, bool value)
 {
-    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+    setBool(section, key, value);
+    commit();
 }
 
 void IniFile::save(const QStringList& lines) const

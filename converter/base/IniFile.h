@@ -23,9 +23,9 @@ private:
 // An INI file read and written by the classic profile-file rules: section and
 // key names match without case, the first occurrence wins, values are
 // trimmed, lose one pair of enclosing quotes and are cut to 2047 characters.
-// Each write updates the key in place, or adds it at the end of its section,
-// and replaces the whole file atomically, so the file on disk is always either
-// the old or the new one.
+// A change updates the key in place, or adds it at the end of its section.
+// Changes are made in memory; commit() replaces the whole file atomically in
+// one write, so the file on disk is always either the old or the new one.
 class IniFile {
 public:
     static constexpr int MaxValueLength = 2047;
@@ -49,8 +49,19 @@ public:
     // The key=value lines of a section in file order, values cleaned as above.
     QList<std::pair<QString, QString>> sectionValues(const QString& section) const;
 
-    // Throw IniWriteError when the file cannot be written; the file and this
-    // object then keep their previous contents.
+    // Changes in memory. A value holding a line break would end early and
+    // turn its tail into lines of their own: it throws IniWriteError and
+    // changes nothing.
+    void setString(const QString& section, const QString& key, const QString& value);
+    void setInteger(const QString& section, const QString& key, qint64 value);
+    void setBool(const QString& section, const QString& key, bool value);
+    // Writes the file with the changes made since the last commit, all at
+    // once. Throws IniWriteError when the file cannot be written: the file
+    // then keeps its previous contents, and so does this object, the changes
+    // dropped.
+    void commit();
+
+    // One change, written at once: set and commit.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, qint64 value);
     void writeBool(const QString& section, const QString& key, bool value);
@@ -70,6 +81,7 @@ private:
 
     QString m_path;
     QStringList m_lines;
+    QStringList m_committed;                   // the lines on disk; m_lines differs by the changes
     QList<Section> m_sections;                 // file order, repeats included
     QHash<QString, qsizetype> m_sectionIndex;  // case-folded name -> its first section
     QString m_lineEnd = QStringLiteral("\n");

@@ -35,7 +35,8 @@ enum RowState : int { rsQueued = 0, rsConverting = 1, rsConverted = 2, rsFailed 
 // One filter of the open dialog: a caption and its pattern list.
 using NameValue = std::pair<QString, QString>;
 
-// The converter's application state, shared by every window and module.
+// The converter's settings and what start-up found, shared by every window and
+// module. A running batch keeps its own figures in its driver.
 struct TGlobalVars {
     quint8 OutputFormat = ofAVI;
     QString LanguageFile;
@@ -49,27 +50,6 @@ struct TGlobalVars {
     QStringList AVSExt;
     bool UseDirectShow = false;
     QString EncoderPath;
-    bool FileFailed = false;
-    double FileStartTime = 0;  // days, as a date-time
-    qint32 FilePercent = 0;
-    QString PendingLine;
-    QString InputFile;
-    QString OutputFile;
-    bool ErrorsOccurred = false;
-    bool StopWhenDone = false;
-    qint32 FailedCount = 0;
-    qint32 DoneCount = 0;
-    qint32 TotalCount = 0;
-    qint64 TotalBytes = 0;
-    qint64 CurrentBytes = 0;
-    qint64 FinishedBytes = 0;
-    qint64 DoneBytes = 0;
-    qint32 BatchPercent = 0;
-    double BatchStartTime = 0;  // days, as a date-time
-    qint32 DurationMs = 0;
-    qint32 PositionMs = 0;
-    QString ReportedInput;
-    QString ReportedOutput;
     QString ProfileRootDir;
     QString ProfileDir[OutputFormatCount];
     QString DeviceProfileDir;
@@ -78,14 +58,6 @@ struct TGlobalVars {
     qint32 TgpMenuIndex = 0;
     // Our addition: every output format's button stays on the window.
     bool ShowAllFormats = false;
-    QString AppPath;
-    QString TimeStamp;
-    QString TemporaryFile;
-    QString Title;
-    QString TemplateOutputFile;
-    QString OutputPath;
-    QString RandomNumber3;
-    QString RandomNumber5;
 };
 
 // The one application state of the process; zero-filled until start-up fills it.

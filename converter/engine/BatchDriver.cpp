@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <climits>
 
 #include <unistd.h>
@@ -63,15 +64,17 @@ QString OutputExtension(int format, const TProfileDetailItem* item)
 
 TBatchDriver::TBatchDriver(TGlobalVars& vars, TBatchFront front, const TProfileCatalogue& catalogue,
                            QObject* parent)
-    : QObject(parent), m_vars(vars), m_front(front), m_catalogue(catalogue), m_parser(vars, front)
+    : QObject(parent), m_vars(vars), m_front(front), m_catalogue(catalogue), m_parser(front)
 {
-    const auto parse = [this](TRedirector* runner, const char* buffer, int count) {
-        if (m_looping) m_parser.Feed(buffer, count, runner->ProcessEnded());
+    m_runner.OnData = [this](TRedirector* runner, const char* buffer, int count) {
+        if (m_looping) m_parser.Feed(TChannel::Output, buffer, count, runner->ProcessEnded());
     };
-    m_runner.OnData = parse;
-    m_runner.OnErrorData = parse;
+    m_runner.OnErrorData = [this](TRedirector* runner, const char* buffer, int count) {
+        if (m_looping) m_parser.Feed(TChannel::Error, buffer, count, runner->ProcessEnded());
+    };
     m_runner.OnTerminated = [this](TRedirector*) { finishFile(); };
     m_runner.KillOnDestroy = true;
+    m_parser.Now = [this] { return Now(); };
 }
 
 TBatchDriver::~TBatchDriver() = default;
@@ -88,7 +91,7 @@ QString TBatchDriver::outputFolder() const
         QDir(ProgramFolder()).absoluteFilePath(m_front.Files.OutputFolderText()));
 }
 
-void TBatchDriver::SetStopWhenDone(bool stop) { m_vars.StopWhenDone = stop; }
+void TBatchDriver::SetStopWhenDone(bool stop) { m_batch.StopWhenDone = stop; }
 
 void TBatchDriver::StopNow()
 {
@@ -137,6 +140,11 @@ bool TBatchDriver::StartBatch()
         messages.ShowMessage(Msg(MSG_NOFILES), Msg(MSG_HINT), TMessageIcon::Warning);
         return false;
     }
+    // Without a profile every file would fail for the same reason.
+    if (const QString missing = missingProfile(); !missing.isEmpty()) {
+        messages.ShowMessage(missing, Msg(MSG_HINT), TMessageIcon::Warning);
+        return false;
+    }
     if (!CheckOutputFolder()) return false;
     m_scripts = std::make_unique<TPrivateFolder>(ProgramFolder(), BatchFolderPrefix);
     const auto dropScripts = qScopeGuard([this] { m_scripts.reset(); });
@@ -157,29 +165,57 @@ bool TBatchDriver::StartBatch()
     m_front.Progress.OpenProgress(Msg(MSG_ID_ENC_IN_PROGRESS), Msg(MSG_ID_STOP_ENC));
     runBatch();
     m_front.Progress.CloseProgress();
-    // Nothing to transfer when nothing converted.
-    if (m_vars.DoneCount > 0)
-        messages.ShowPlainMessage(
-            u"In order to transfer your converted files to PSP use the Transfer Manager"_s);
+    showBatchResult();
     return true;
+}
+
+// How the batch went; the transfer hint only where there is something to
+// take to the console.
+QString TBatchDriver::batchResultText() const
+{
+    const TBatchState& batch = m_batch;
+    QString text = m_finished ? MsgFormat(MSG_BATCH_RESULT, batch.DoneCount, batch.FailedCount)
+                              : MsgFormat(MSG_BATCH_STOPPED, batch.DoneCount, batch.FailedCount,
+                                          batch.TotalCount - batch.DoneCount - batch.FailedCount);
+    if (batch.DoneCount > 0 && pspOutput()) text += u"\n\n"_s + Msg(MSG_TRANSFER_HINT);
+    return text;
+}
+
+void TBatchDriver::showBatchResult()
+{
+    m_front.Messages.ShowMessage(
+        batchResultText(), Msg(MSG_APPLICATION_TITLE),
+        m_batch.FailedCount > 0 ? TMessageIcon::Warning : TMessageIcon::Information);
+}
+
+bool TBatchDriver::pspOutput() const
+{
+    if (!isDeviceFormat(m_vars.OutputFormat)) return false;
+    const TProfileDetailItem* item = m_catalogue.ChosenItem();
+    if (!item) return false;
+    const QList<TProfileItem>& psp = m_catalogue.Groups.Psp;
+    return std::any_of(psp.begin(), psp.end(), [item](const TProfileItem& profile) {
+        return profile.FilePath == item->FilePath;
+    });
+}
+
+QString TBatchDriver::missingProfile() const
+{
+    const int format = m_vars.OutputFormat;
+    const TOutputFormat* f = OutputFormatOf(format);
+    if (!f) return MsgFormat(MSG_NO_PROFILE, QString(), QString());
+    if (f->DeviceScript) return m_catalogue.ChosenItem() ? QString() : Msg(MSG_NO_DEVICE_ITEM);
+    if (QFileInfo(m_catalogue.SelectedProfilePath(m_vars, format)).isFile()) return {};
+    return MsgFormat(MSG_NO_PROFILE, f->CliName.toString().toUpper(), m_vars.ProfileDir[format]);
 }
 
 void TBatchDriver::runBatch()
 {
-    TGlobalVars& vars = m_vars;
-    vars.ErrorsOccurred = false;
-    vars.StopWhenDone = false;
-    vars.DoneCount = 0;
-    vars.FailedCount = 0;
-    vars.TotalCount = m_front.Files.RowCount();
-    vars.TotalBytes = 0;
-    for (int row = 0; row < vars.TotalCount; ++row)
-        vars.TotalBytes += m_front.Files.RowFileSize(row).toLongLong();
-    vars.CurrentBytes = 0;
-    vars.FinishedBytes = 0;
-    vars.DoneBytes = 0;
-    vars.BatchPercent = 0;
-    vars.BatchStartTime = NowDays();
+    m_batch = TBatchState();
+    m_batch.TotalCount = m_front.Files.RowCount();
+    for (int row = 0; row < m_batch.TotalCount; ++row)
+        m_batch.TotalBytes += rowBytes(row);
+    m_batch.StartTime = Now();
 
     m_looping = true;
     m_finished = false;
@@ -196,17 +232,23 @@ void TBatchDriver::runBatch()
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
                                             QEventLoop::ExcludeUserInputEvents);
         // The stopped file is neither converted nor failed: it waits again.
-        m_front.Files.SetRowState(m_row, rsQueued, {});
+        m_front.Files.SetRowState(m_file.Row, rsQueued, {});
     }
     m_staging.reset();
 
     // A batch stopped in the middle is not complete, whatever its files did.
-    if (!vars.ErrorsOccurred && m_finished) {
-        m_front.Tray.ShowTrayBalloon(MsgFormat(MSG_TRAY_INFO, Msg(MSG_APPLICATION_TITLE)),
-                                     Msg(MSG_TRAY_CONVERT_COMPLETE), TMessageIcon::Information, 10);
-        if (vars.ShutdownWindowsWhenDone && m_result != mrCancel &&
+    if (m_finished) {
+        const bool clean = !m_batch.ErrorsOccurred;
+        m_front.Tray.ShowTrayBalloon(
+            MsgFormat(MSG_TRAY_INFO, Msg(MSG_APPLICATION_TITLE)),
+            (clean ? Msg(MSG_TRAY_CONVERT_COMPLETE) + u' ' : QString()) +
+                MsgFormat(MSG_BATCH_RESULT, m_batch.DoneCount, m_batch.FailedCount),
+            clean ? TMessageIcon::Information : TMessageIcon::Warning, 10);
+    }
+    if (!m_batch.ErrorsOccurred && m_finished) {
+        if (m_vars.ShutdownWindowsWhenDone && m_result != mrCancel &&
             m_front.Tray.RunShutdownCountdown() == mrOk)
-            reportPowerResult(ShutdownSystem(vars.ShutdownFlag));
+            reportPowerResult(ShutdownSystem(m_vars.ShutdownFlag));
     }
 }
 
@@ -223,43 +265,41 @@ void TBatchDriver::reportPowerResult(TPowerResult result)
 
 void TBatchDriver::startNextFile()
 {
-    TGlobalVars& vars = m_vars;
-    const int row = vars.DoneCount + vars.FailedCount;
+    const int row = m_batch.DoneCount + m_batch.FailedCount;
     if (row >= m_front.Files.RowCount()) return;
 
-    m_row = row;
-    m_parser.Row = row;
-    vars.FileFailed = false;
-    vars.FileStartTime = NowDays();
-    vars.FilePercent = 0;
-    vars.PendingLine.clear();
-    vars.InputFile = m_front.Files.RowCaption(row);
-    vars.CurrentBytes = m_front.Files.RowFileSize(row).toLongLong();
-    vars.OutputFile.clear();
+    // Each file's figures start afresh.
+    m_file = TFileState();
+    m_file.Row = row;
+    m_file.StartTime = Now();
+    m_file.InputFile = m_front.Files.RowCaption(row);
+    m_file.Bytes = rowBytes(row);
+    m_parser.StartFile(m_batch, m_file, {});
+    TProgressWindow& progress = m_front.Progress;
+    progress.SetLabel(TProgressLabel::LabelStatus, Msg(MSG_ID_STATUS) + u"0%"_s);
+    progress.SetBar(TProgressBar::ProgressBarStatus, 0);
+    progress.SetLabel(TProgressLabel::LabelStatusRemaining, ClockText(0));
+    // Converting from its start, not from the encoder's first line: a stop
+    // before that line must find the file converting.
+    m_front.Files.SetRowState(row, rsConverting, {});
 
     QString staging;
-    if (isDeviceFormat(vars.OutputFormat)) {
+    if (isDeviceFormat(m_vars.OutputFormat)) {
         m_staging = std::make_unique<TPrivateFolder>(outputFolder(), StagingFolderPrefix);
         if (!m_staging->IsValid()) return failFile(unableToWrite(outputFolder()));
         staging = m_staging->Path();
     }
-    const TFilePlan plan = composeFile(vars.InputFile, m_scripts->Path(), staging);
+    const TFilePlan plan = composeFile(m_file.InputFile, m_scripts->Path(), staging);
     if (!plan.Error.isEmpty()) return failFile(plan.Error);
-    vars.OutputFile = plan.OutputFile;
-    vars.AppPath = plan.AppPath;
-    vars.TimeStamp.clear();
-    vars.Title.clear();
-    vars.OutputPath = plan.OutputPath;
-    vars.TemplateOutputFile = plan.OutputFile;
-    vars.TemporaryFile = plan.TemporaryFile;
-    vars.RandomNumber3 = plan.RandomNumber3;
-    vars.RandomNumber5 = plan.RandomNumber5;
+    m_file.OutputFile = plan.OutputFile;
 
     const QString writeError = writeScripts(plan);
     if (!writeError.isEmpty()) return failFile(writeError);
-    m_parser.Options = plan.Options;
+    m_parser.StartFile(m_batch, m_file, plan.Options);
     try {
         m_runner.SetCommandLine(plan.Arguments, plan.Text);
+        // Should the front die, nothing half-made of this file stays.
+        m_runner.OrphanFolders = {m_scripts->Path(), m_staging ? m_staging->Path() : QString()};
         m_runner.Execute();
     } catch (const RedirectorError& error) {
         failFile(error.text());
@@ -269,15 +309,15 @@ void TBatchDriver::startNextFile()
 // An error line of the running file, in the file's one error box.
 void TBatchDriver::reportError(const QString& line)
 {
-    m_front.Messages.ShowErrorLine(line, !m_vars.FileFailed);
-    m_vars.FileFailed = true;
+    m_front.Messages.ShowErrorLine(line, !m_file.Failed);
+    m_file.Failed = true;
 }
 
 // A file that cannot start fails like one whose encoder reported the reason;
 // it ends from the event loop, as a finished encoder would.
 void TBatchDriver::failFile(const QString& error)
 {
-    m_front.Files.SetRowState(m_row, rsConverting, {});
+    m_front.Files.SetRowState(m_file.Row, rsConverting, {});
     reportError(error);
     QMetaObject::invokeMethod(
         this,
@@ -338,6 +378,7 @@ TFilePlan TBatchDriver::composeFile(const QString& input, const QString& scriptF
         plan.DirectShow = QString::fromUtf8(source.readAll());
         plan.DirectShow.replace(InputPlaceholder, input, Qt::CaseInsensitive);
         inputArgument = scriptFolder + DirectShowName;
+        plan.DirectShowPath = inputArgument;
     }
 
     if (!device) {
@@ -402,8 +443,8 @@ void TBatchDriver::finishFile()
 {
     if (!m_looping) return;
     // An unterminated last line may still wait; it can be the error line.
-    m_parser.Feed(nullptr, 0, true);
-    bool failed = m_vars.FileFailed || !m_runner.ExitedNormally() || m_runner.ExitCode() != 0;
+    m_parser.Drain();
+    bool failed = m_file.Failed || !m_runner.ExitedNormally() || m_runner.ExitCode() != 0;
     const QStringList outputs = collectOutputs(failed);
     endFile(failed, outputs);
 }
@@ -414,13 +455,13 @@ void TBatchDriver::finishFile()
 QStringList TBatchDriver::collectOutputs(bool& failed)
 {
     if (!isDeviceFormat(m_vars.OutputFormat)) {
-        failed = failed || FileSizeOf(m_vars.OutputFile) <= 0;
-        return failed ? QStringList() : QStringList{m_vars.OutputFile};
+        failed = failed || FileSizeOf(m_file.OutputFile) <= 0;
+        return failed ? QStringList() : QStringList{m_file.OutputFile};
     }
     const std::unique_ptr<TPrivateFolder> staging = std::move(m_staging);
     if (failed || !staging) return {};
 
-    const QFileInfo expected(m_vars.OutputFile);
+    const QFileInfo expected(m_file.OutputFile);
     const QStringList candidates =
         QDir(staging->Path())
             .entryList({u"*."_s + expected.suffix()}, QDir::Files | QDir::Hidden, QDir::Name);
@@ -443,44 +484,46 @@ QStringList TBatchDriver::collectOutputs(bool& failed)
 
 void TBatchDriver::endFile(bool failed, const QStringList& outputs)
 {
-    TGlobalVars& vars = m_vars;
+    TBatchState& batch = m_batch;
     m_staging.reset();
+    // The file's whole size counts once it ended, however far its figures got.
+    batch.FinishedBytes += m_file.Bytes;
+    batch.DoneBytes = batch.FinishedBytes;
     if (!failed) {
-        if (vars.DeleteFileAfterProcessing) QFile::remove(vars.InputFile);
-        m_front.Files.SetRowState(m_row, rsConverted, outputs);
-        ++vars.DoneCount;
-        if (vars.DoneCount == vars.TotalCount) {
+        if (m_vars.DeleteFileAfterProcessing) QFile::remove(m_file.InputFile);
+        m_front.Files.SetRowState(m_file.Row, rsConverted, outputs);
+        ++batch.DoneCount;
+        if (batch.DoneCount == batch.TotalCount) {
+            batch.Percent = 100;
             m_front.Progress.SetLabel(TProgressLabel::LabelBatch, Msg(MSG_ID_BATCH) + u"100%"_s);
             m_front.Progress.SetBar(TProgressBar::ProgressBarStatus, 100);
             m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, 100);
             m_front.Progress.SetProgressCaption(Msg(MSG_LABEL_ENCODINGFINISHED));
         }
     } else {
-        vars.ErrorsOccurred = true;
-        ++vars.FailedCount;
-        m_front.Files.SetRowState(m_row, rsFailed, {});
-        if (!vars.OutputFile.isEmpty() && !isDeviceFormat(vars.OutputFormat))
-            DeleteIfEmpty(vars.OutputFile);
+        batch.ErrorsOccurred = true;
+        ++batch.FailedCount;
+        m_front.Files.SetRowState(m_file.Row, rsFailed, {});
+        if (!m_file.OutputFile.isEmpty() && !isDeviceFormat(m_vars.OutputFormat))
+            DeleteIfEmpty(m_file.OutputFile);
     }
 
-    if (vars.StopWhenDone || vars.DoneCount + vars.FailedCount == vars.TotalCount) {
+    if (batch.StopWhenDone || batch.DoneCount + batch.FailedCount == batch.TotalCount) {
         m_finished = true;
         finishProgress(mrOk);
         m_front.Tray.SetTrayHint(Msg(MSG_TRAY_ENCODING_DONE));
         return;
     }
 
-    vars.DoneBytes = vars.FinishedBytes + vars.CurrentBytes;
-    vars.FinishedBytes = vars.DoneBytes;
-    if (vars.TotalBytes != 0) {
-        vars.BatchPercent = int(100 * vars.DoneBytes / vars.TotalBytes);
+    if (batch.TotalBytes != 0) {
+        batch.Percent = std::max(batch.Percent, BatchPercentOf(batch));
         m_front.Progress.SetLabel(TProgressLabel::LabelBatch,
-                                  Msg(MSG_ID_BATCH) + QString::number(vars.BatchPercent) + u'%');
-        m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, vars.BatchPercent);
+                                  Msg(MSG_ID_BATCH) + QString::number(batch.Percent) + u'%');
+        m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, batch.Percent);
     }
-    if (vars.DoneBytes > 0)
-        ShowBatchEstimate(m_front.Progress, vars.TotalBytes, vars.DoneBytes,
-                          NowDays() - vars.BatchStartTime);
+    if (batch.DoneBytes > 0)
+        ShowBatchEstimate(m_front.Progress, batch.TotalBytes, batch.DoneBytes,
+                          Now() - batch.StartTime);
     // From the event loop, so the runner has left its end step first.
     QMetaObject::invokeMethod(
         this,

@@ -2,6 +2,7 @@
 
 #include "base/globals.h"
 #include "engine/BatchFolders.h"
+#include "engine/BatchState.h"
 #include "engine/OutputParser.h"
 #include "engine/PowerActions.h"
 #include "engine/ProgressView.h"
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -21,13 +23,14 @@ QString OutputExtension(int format, const TProfileDetailItem* item);
 
 // What one file of a batch runs, composed without touching any file or state.
 struct TFilePlan {
-    QStringList Arguments;  // the program and its arguments
-    QString Text;           // the display text: the command line, or the script's path
-    QString Options;        // the encoder options, for the clip limit
-    QString Script;         // MP4 and 3GP: the script's text
-    QString DirectShow;     // the DirectShow script's text, when the input goes that way
-    QString OutputFile;     // the output path (MP4 and 3GP: the item's main output)
-    QString Error;          // why the file cannot start; nothing else is set then
+    QStringList Arguments;   // the program and its arguments
+    QString Text;            // the display text: the command line, or the script's path
+    QString Options;         // the encoder options, for the clip limit
+    QString Script;          // MP4 and 3GP: the script's text
+    QString DirectShow;      // the DirectShow script's text, when the input goes that way
+    QString DirectShowPath;  // where the encoder reads that script
+    QString OutputFile;      // the output path (MP4 and 3GP: the item's main output)
+    QString Error;           // why the file cannot start; nothing else is set then
     // The values the templates were given.
     QString AppPath, TemporaryFile, OutputPath, RandomNumber3, RandomNumber5;
 };
@@ -69,6 +72,13 @@ public:
     // True while a batch runs, from its checks to its end.
     bool Running() const { return m_running; }
     TRedirector& Runner() { return m_runner; }
+    // The clock in days that the batch's and its files' times are read from.
+    std::function<double()> Now = NowDays;
+
+    // The running batch's figures and its running file's, for a look from
+    // outside; only the driver changes them.
+    const TBatchState& Batch() const { return m_batch; }
+    const TFileState& File() const { return m_file; }
 
 private:
     void runBatch();
@@ -85,8 +95,14 @@ private:
     QStringList collectOutputs(bool& failed);
     void finishProgress(int result);
     void reportPowerResult(TPowerResult result);
+    QString batchResultText() const;
+    // Why the chosen format cannot convert: no profile, or no device item.
+    QString missingProfile() const;
+    void showBatchResult();
+    bool pspOutput() const;
     QString encoderPath() const;
     QString outputFolder() const;
+    qint64 rowBytes(int row) const { return m_front.Files.RowFileSize(row).toLongLong(); }
 
     TGlobalVars& m_vars;
     TBatchFront m_front;
@@ -96,7 +112,8 @@ private:
     QEventLoop m_loop;
     std::unique_ptr<TPrivateFolder> m_scripts;  // the running batch's scripts
     std::unique_ptr<TPrivateFolder> m_staging;  // the running device item's outputs
-    int m_row = -1;                             // the running file's row
+    TBatchState m_batch;                        // the running batch
+    TFileState m_file;                          // its running file
     int m_result = mrNone;                      // how the progress window closed
     bool m_running = false;                     // a batch runs, from its checks to its end
     bool m_looping = false;                     // the progress window's loop runs

@@ -122,6 +122,11 @@ std::optional<QString> MediaInfoReport(const QString& path, QString& error)
         error = u"The media library cannot read this file"_s;
         return std::nullopt;
     }
+    // Today's library describes any file it can open, media or not.
+    if (handle.get(TStreamKind::General, "Format").isEmpty()) {
+        error = u"Not a media file: the media library knows no format in it"_s;
+        return std::nullopt;
+    }
     return handle.inform().trimmed();
 }
 

@@ -126,6 +126,12 @@ bool IsEndOfHeaderLine(const QString& previousLine, const QString& line)
            line.contains(u"last"_s);
 }
 
+qint32 BatchPercentOf(const TBatchState& batch)
+{
+    if (batch.TotalBytes <= 0) return 0;
+    return percentOf(double(batch.DoneBytes), double(batch.TotalBytes));
+}
+
 void ShowBatchEstimate(TProgressWindow& view, qint64 totalBytes, qint64 doneBytes,
                        double elapsedDays)
 {
@@ -135,30 +141,50 @@ void ShowBatchEstimate(TProgressWindow& view, qint64 totalBytes, qint64 doneByte
     view.SetLabel(TProgressLabel::LabelBatchRemaining, ClockText(estimate - elapsedDays));
 }
 
-TOutputParser::TOutputParser(TGlobalVars& vars, TBatchFront front) : m_vars(vars), m_front(front) {}
+TOutputParser::TOutputParser(TBatchFront front) : m_front(front) {}
 
-void TOutputParser::Feed(const char* buffer, int count, bool processEnded)
+void TOutputParser::StartFile(TBatchState& batch, TFileState& file, const QString& options)
 {
+    m_batch = &batch;
+    m_file = &file;
+    m_options = options;
+    for (int channel = 0; channel < 2; ++channel) {
+        m_pending[channel].clear();
+        m_partialCharacter[channel].clear();
+    }
+}
+
+void TOutputParser::Drain()
+{
+    Feed(TChannel::Output, nullptr, 0, true);
+    Feed(TChannel::Error, nullptr, 0, true);
+}
+
+void TOutputParser::Feed(TChannel channel, const char* buffer, int count, bool processEnded)
+{
+    if (!m_file) return;
+    QString& pending = m_pending[int(channel)];
+    QByteArray& partial = m_partialCharacter[int(channel)];
     const char* zero =
         count > 0 ? static_cast<const char*>(std::memchr(buffer, 0, size_t(count))) : nullptr;
     if (zero) count = int(zero - buffer);
+    if (processEnded && count <= 0 && pending.isEmpty() && partial.isEmpty()) return;
 
     // A character cut by the chunk's end waits for the rest of its bytes.
-    QByteArray bytes = m_partialCharacter;
+    QByteArray bytes = partial;
     bytes.append(buffer, std::max(count, 0));
-    m_partialCharacter.clear();
+    partial.clear();
     if (!processEnded) {
         const int cut = incompleteTail(bytes.constData(), int(bytes.size()));
-        m_partialCharacter = bytes.right(cut);
+        partial = bytes.right(cut);
         bytes.chop(cut);
     }
 
-    QStringList lines = splitLines(m_vars.PendingLine + QString::fromUtf8(bytes));
-    m_vars.PendingLine.clear();
-    if (!processEnded && lines.last().size() <= MaxPendingLine)
-        m_vars.PendingLine = lines.takeLast();
+    QStringList lines = splitLines(pending + QString::fromUtf8(bytes));
+    pending.clear();
+    if (!processEnded && lines.last().size() <= MaxPendingLine) pending = lines.takeLast();
 
-    m_front.Files.SetRowState(Row, rsConverting, {});
+    m_front.Files.SetRowState(m_file->Row, rsConverting, {});
 
     // One reading of the clock serves the whole chunk: its lines arrived
     // together, and the local time is costly to read.
@@ -170,8 +196,8 @@ void TOutputParser::Feed(const char* buffer, int count, bool processEnded)
         if (line.trimmed().isEmpty() || !m_front.Progress.ProgressOpen()) continue;
         processLine(line);
         if (IsErrorLine(line)) {
-            const bool firstOfFile = !m_vars.FileFailed;
-            m_vars.FileFailed = true;
+            const bool firstOfFile = !m_file->Failed;
+            m_file->Failed = true;
             m_front.Messages.ShowErrorLine(line, firstOfFile);
         } else if (IsEndOfHeaderLine(previousLine, line)) {
             break;
@@ -182,74 +208,85 @@ void TOutputParser::Feed(const char* buffer, int count, bool processEnded)
 
 void TOutputParser::processLine(const QString& line)
 {
-    TGlobalVars& v = m_vars;
+    TFileState& file = *m_file;
+    TBatchState& batch = *m_batch;
     const bool header = isHeaderLine(line);
 
+    // Only the first step of a file counts: a device item's later steps read
+    // and write intermediate files, and their lengths are not the file's.
     if (line.contains(u"Input #0, "_s)) {
+        ++file.Steps;
         const QString name = quotedName(line, u"from '"_s);
-        if (name != u"N/A"_s)
-            v.ReportedInput = ExtractFileExt(name) == u".avs"_s ? v.InputFile : name;
+        if (file.Steps == 1 && name != u"N/A"_s)
+            file.ReportedInput = ExtractFileExt(name) == u".avs"_s ? file.InputFile : name;
     }
-    if (line.contains(u"Output #0, "_s)) {
+    const bool laterStep = file.Steps > 1;
+    if (!laterStep && line.contains(u"Output #0, "_s)) {
         const QString name = quotedName(line, u"to '"_s);
-        if (name != u"N/A"_s) v.ReportedOutput = name;
+        if (name != u"N/A"_s) file.ReportedOutput = name;
     }
     static const QString durationMarker = u"  Duration: "_s;
-    if (line.startsWith(durationMarker)) {
+    if (!laterStep && line.startsWith(durationMarker)) {
         const qsizetype comma = line.indexOf(u',');
         const QString text =
             line.mid(durationMarker.size(), comma < 0 ? -1 : comma - durationMarker.size())
                 .trimmed();
-        if (text != u"N/A"_s) v.DurationMs = saturatedMs(double(EncoderTimeToMs(text)));
+        if (text != u"N/A"_s) file.DurationMs = saturatedMs(double(EncoderTimeToMs(text)));
     }
 
     applyClipLimit();
 
-    if (!header && line.contains(u" time="_s)) readPosition(line);
+    if (!laterStep && !header && line.contains(u" time="_s)) readPosition(line);
 
     const double now = m_now;
-    const double batchElapsed = now - v.BatchStartTime;
+    const double batchElapsed = now - batch.StartTime;
     m_front.Progress.SetLabel(TProgressLabel::LabelBatchElapsed, ClockText(batchElapsed));
 
-    if (v.DurationMs != 0 && v.PositionMs != 0) {
-        v.FilePercent = percentOf(v.PositionMs, v.DurationMs);
+    if (file.DurationMs != 0 && file.PositionMs != 0) {
+        file.Done =
+            std::max(file.Done, std::min(1.0, double(file.PositionMs) / double(file.DurationMs)));
+        file.Percent = percentOf(file.Done, 1.0);
         m_front.Progress.SetLabel(TProgressLabel::LabelStatus,
-                                  Msg(MSG_ID_STATUS) + QString::number(v.FilePercent) + u'%');
-        m_front.Progress.SetBar(TProgressBar::ProgressBarStatus, v.FilePercent);
+                                  Msg(MSG_ID_STATUS) + QString::number(file.Percent) + u'%');
+        m_front.Progress.SetBar(TProgressBar::ProgressBarStatus, file.Percent);
 
-        const double fileElapsed = now - v.FileStartTime;
-        const double fileEstimate = double(v.DurationMs) * fileElapsed / double(v.PositionMs);
-        m_front.Progress.SetLabel(TProgressLabel::LabelStatusRemaining,
-                                  ClockText(fileEstimate - fileElapsed));
-
-        v.DoneBytes = v.FinishedBytes + v.CurrentBytes * v.FilePercent / 100;
-        if (v.DoneBytes != 0 && v.TotalBytes != 0) {
-            v.BatchPercent = percentOf(double(v.DoneBytes), double(v.TotalBytes));
+        const double fileElapsed = now - file.StartTime;
+        double fileRemaining = fileElapsed / file.Done - fileElapsed;
+        batch.DoneBytes = batch.FinishedBytes + qint64(double(file.Bytes) * file.Done);
+        if (batch.DoneBytes != 0 && batch.TotalBytes != 0) {
+            batch.Percent = std::max(batch.Percent, BatchPercentOf(batch));
             m_front.Progress.SetLabel(TProgressLabel::LabelBatch,
-                                      Msg(MSG_ID_BATCH) + QString::number(v.BatchPercent) + u'%');
-            m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, v.BatchPercent);
-            ShowBatchEstimate(m_front.Progress, v.TotalBytes, v.DoneBytes, batchElapsed);
+                                      Msg(MSG_ID_BATCH) + QString::number(batch.Percent) + u'%');
+            m_front.Progress.SetBar(TProgressBar::ProgressBarBatch, batch.Percent);
+            ShowBatchEstimate(m_front.Progress, batch.TotalBytes, batch.DoneBytes, batchElapsed);
+            // The file's rest is part of the batch's rest: an early guess from
+            // the file's first seconds must not promise more than the batch.
+            const double batchRemaining =
+                double(batch.TotalBytes) * batchElapsed / double(batch.DoneBytes) - batchElapsed;
+            fileRemaining = std::min(fileRemaining, batchRemaining);
         }
+        m_front.Progress.SetLabel(TProgressLabel::LabelStatusRemaining, ClockText(fileRemaining));
     }
 
-    m_front.Progress.SetLabel(TProgressLabel::LabelWorking,
-                              MsgFormat(MSG_ID_WORKING, qint64(v.DoneCount) + v.FailedCount + 1,
-                                        qint64(v.TotalCount), fileNamePart(v.ReportedInput)));
+    m_front.Progress.SetLabel(
+        TProgressLabel::LabelWorking,
+        MsgFormat(MSG_ID_WORKING, qint64(batch.DoneCount) + batch.FailedCount + 1,
+                  qint64(batch.TotalCount), fileNamePart(file.ReportedInput)));
     m_front.Progress.SetLabel(TProgressLabel::LabelOutput,
-                              MsgFormat(MSG_ID_OUTPUT, fileNamePart(v.ReportedOutput)));
+                              MsgFormat(MSG_ID_OUTPUT, fileNamePart(file.ReportedOutput)));
 
     if (!m_front.Progress.AnimationRunning()) {
         m_front.Progress.StartAnimation();
         m_front.Progress.SetLabel(TProgressLabel::LabelCovnerting, Msg(MSG_CONVERTING));
     }
 
-    m_front.Tray.SetTrayHint(MsgFormat(MSG_TRAY_HINT, v.ReportedInput, qint64(v.FilePercent)));
+    m_front.Tray.SetTrayHint(MsgFormat(MSG_TRAY_HINT, file.ReportedInput, qint64(file.Percent)));
 }
 
 void TOutputParser::applyClipLimit()
 {
     // Padded so that options at the very start or end are found too.
-    const QString options = u' ' + Options + u' ';
+    const QString options = u' ' + m_options + u' ';
     static const QString timeOption = u" -t "_s;
     static const QString startOption = u" -ss "_s;
     const qsizetype at = options.indexOf(timeOption);
@@ -261,8 +298,8 @@ void TOutputParser::applyClipLimit()
     if (to < 0) to = options.indexOf(u' ', from);
     const qint64 length = EncoderTimeToMs(options.mid(from, to - from).trimmed());
     const qint64 start = EncoderTimeToMs(TextBetween(options, startOption, u" "_s));
-    if (double(length) + double(start) < double(m_vars.DurationMs))
-        m_vars.DurationMs = saturatedMs(double(length));
+    if (double(length) + double(start) < double(m_file->DurationMs))
+        m_file->DurationMs = saturatedMs(double(length));
 }
 
 void TOutputParser::readPosition(const QString& line)
@@ -275,11 +312,11 @@ void TOutputParser::readPosition(const QString& line)
     if (text == u"N/A"_s) return;
     // The encoder's placeholder before the first frame is out.
     if (text == u"10000000000.0"_s) {
-        m_vars.PositionMs = 0;
+        m_file->PositionMs = 0;
         return;
     }
     bool ok = false;
     const double seconds = text.toDouble(&ok);
     if (!ok || !std::isfinite(seconds)) return;
-    m_vars.PositionMs = saturatedMs(std::nearbyint(seconds * 1000.0));
+    m_file->PositionMs = saturatedMs(std::nearbyint(seconds * 1000.0));
 }

@@ -55,8 +55,6 @@ public:
     virtual void ShowMessage(const QString& text, const QString& caption, TMessageIcon icon) = 0;
     // Blocks; Yes, No and Cancel with the question icon: mrYes, mrNo or mrCancel.
     virtual int AskYesNoCancel(const QString& text, const QString& caption) = 0;
-    // Blocks; a message without caption or icon.
-    virtual void ShowPlainMessage(const QString& text) = 0;
     // An error line of the file being converted. One box per file: the
     // file's first error line opens it, later ones are added to it. Never
     // blocks: the box is shown without a modal loop of its own.

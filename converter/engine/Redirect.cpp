@@ -1,16 +1,22 @@
 #include "engine/Redirect.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QMetaObject>
 #include <QProcess>
 #include <QScopedValueRollback>
 
 #include <climits>
+#include <memory>
+#include <vector>
 
 #include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -41,6 +47,62 @@ void restoreDefaultSignals()
     ::sigemptyset(&byDefault.sa_mask);
     for (int number = 1; number < NSIG; ++number)
         if (number != SIGKILL && number != SIGSTOP) ::sigaction(number, &byDefault, nullptr);
+}
+
+// The life line: a pipe nothing is ever written to, whose write end only this
+// process holds (close-on-exec, never passed on). Its read end reports end of
+// file the moment this process is gone, however it died.
+int lifeLine()
+{
+    static const int readEnd = [] {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) return -1;
+        return ends[0];
+    }();
+    return readEnd;
+}
+
+void closeAllBut(int keep)
+{
+    if (keep > 0) ::close_range(0, unsigned(keep) - 1, 0);
+    ::close_range(unsigned(keep) + 1, ~0U, 0);
+}
+
+void pause(long milliseconds)
+{
+    const timespec span = {milliseconds / 1000, (milliseconds % 1000) * 1000000};
+    ::nanosleep(&span, nullptr);
+}
+
+// Runs in the child between fork and exec. Forks the guard of the child's
+// process group: a process outside the group that watches the life line.
+// When this process dies, the child's parent-death signal reaches only the
+// child itself, not the shell scripts and encoders it started; the guard
+// kills the whole group then and removes the folders the group wrote into.
+// It ends by itself when the child ends.
+void startGuard(int line, const char* const* removal)
+{
+    const pid_t group = ::getpid();
+    if (line < 0 || ::fork() != 0) return;
+    ::setpgid(0, 0);
+    // Nothing but the life line stays open: above all not the child's
+    // output pipes, whose end the runner waits for.
+    closeAllBut(line);
+    for (;;) {
+        pollfd watch = {line, POLLIN, 0};
+        const int ready = ::poll(&watch, 1, 250);
+        if (ready > 0) break;
+        if (ready < 0 && errno != EINTR) ::_exit(0);
+        if (::getppid() != group) ::_exit(0);
+    }
+    ::kill(-group, SIGKILL);
+    // The folders go once nothing of the group can write into them.
+    for (int tries = 0; tries < 400 && ::kill(-group, 0) == 0; ++tries)
+        pause(5);
+    // removal is "rm -rf -- FOLDER...".
+    if (!removal[3]) ::_exit(0);
+    ::execv("/bin/rm", const_cast<char* const*>(removal));
+    ::_exit(0);
 }
 
 // QProcess reports a failed start as "<call>: <system text>"; the system
@@ -200,15 +262,29 @@ void TRedirector::Execute()
     // Nothing is ever written to the child; end of file instead of a pipe
     // that never delivers keeps a child asking a question from hanging.
     process->setStandardInputFile(QProcess::nullDevice());
+    // The guard's removal command, made before the fork: "rm -rf --" and
+    // the folders.
+    auto removal = std::make_shared<std::vector<QByteArray>>();
+    for (const char* word : {"rm", "-rf", "--"})
+        removal->emplace_back(word);
+    for (const QString& folder : std::as_const(OrphanFolders))
+        if (!folder.isEmpty()) removal->push_back(QFile::encodeName(folder));
+    auto words = std::make_shared<std::vector<const char*>>();
+    for (const QByteArray& word : *removal)
+        words->push_back(word.constData());
+    words->push_back(nullptr);
     process->setChildProcessModifier([niceness = NicenessOf(m_initialPriority),
-                                      defaultSignals = m_defaultErrorMode, parent = ::getpid()] {
+                                      defaultSignals = m_defaultErrorMode, parent = ::getpid(),
+                                      line = lifeLine(), removal, words] {
         // Its own session and group: no terminal, and Terminate reaches every
         // process the child starts.
         if (::setsid() < 0) ::setpgid(0, 0);
-        // The child dies with its front: an orphaned encoder would finish
-        // its file later and could replace a newer one.
+        // The child dies with its front, and so does everything it starts:
+        // an orphaned encoder would finish its file later and could replace
+        // a newer one.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(127);
+        startGuard(line, words->data());
         if (defaultSignals) restoreDefaultSignals();
         if (niceness) applyNiceness(*niceness);
     });

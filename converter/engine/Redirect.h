@@ -112,6 +112,9 @@ public:
     QString CurrentDirectory;  // empty: this process's current directory
     QProcessEnvironment Environment{QProcessEnvironment::InheritFromParent};
     bool KillOnDestroy = false;
+    // Folders the child's processes write into. Should this process die while
+    // a child runs, the child's whole group is killed and these are removed.
+    QStringList OrphanFolders;
     quint16 ShowWindowState = 0;  // children never get a window here
     TDataEvent OnData;
     TDataEvent OnErrorData;

@@ -30,9 +30,10 @@ WindowPlacement ReadWindowPlacement(const IniFile& file, const QString& section,
 
 void WriteWindowPlacement(IniFile& file, const QString& section, const WindowPlacement& placement)
 {
-    file.writeInteger(section, QStringLiteral("x"), placement.bounds.x());
-    file.writeInteger(section, QStringLiteral("y"), placement.bounds.y());
-    file.writeInteger(section, QStringLiteral("height"), placement.bounds.height());
-    file.writeInteger(section, QStringLiteral("width"), placement.bounds.width());
-    file.writeBool(section, QStringLiteral("maximized"), placement.maximized);
+    file.setInteger(section, QStringLiteral("x"), placement.bounds.x());
+    file.setInteger(section, QStringLiteral("y"), placement.bounds.y());
+    file.setInteger(section, QStringLiteral("height"), placement.bounds.height());
+    file.setInteger(section, QStringLiteral("width"), placement.bounds.width());
+    file.setBool(section, QStringLiteral("maximized"), placement.maximized);
+    file.commit();
 }

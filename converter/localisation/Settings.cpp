@@ -75,13 +75,14 @@ void SaveSettings(const TGlobalVars& vars, const QString& settingsPath)
         const QString key = QString::fromLatin1(setting.key);
         std::visit(
             Overloaded{
-                [&](QString TGlobalVars::*f) { file.writeString(SystemSection, key, vars.*f); },
-                [&](quint8 TGlobalVars::*f) { file.writeInteger(SystemSection, key, vars.*f); },
-                [&](bool TGlobalVars::*f) { file.writeBool(SystemSection, key, vars.*f); },
-                [&](qint32 TGlobalVars::*f) { file.writeInteger(SystemSection, key, vars.*f); },
+                [&](QString TGlobalVars::*f) { file.setString(SystemSection, key, vars.*f); },
+                [&](quint8 TGlobalVars::*f) { file.setInteger(SystemSection, key, vars.*f); },
+                [&](bool TGlobalVars::*f) { file.setBool(SystemSection, key, vars.*f); },
+                [&](qint32 TGlobalVars::*f) { file.setInteger(SystemSection, key, vars.*f); },
             },
             setting.field);
     }
+    file.commit();
 }
 
 bool WriteSettingValue(const QString& settingsPath, const QString& section, const QString& key,

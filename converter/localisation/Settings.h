@@ -10,7 +10,8 @@
 // IniWriteError when that first write is refused.
 bool LoadSettings(TGlobalVars& vars, const QString& settingsPath);
 
-// Writes every System key in its order. Throws IniWriteError.
+// Writes every System key in its order, in one write of the whole file.
+// Throws IniWriteError, the old file then as it was.
 void SaveSettings(const TGlobalVars& vars, const QString& settingsPath);
 
 // Writes one value, the file opened and closed for it alone; false when the

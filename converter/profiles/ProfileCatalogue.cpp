@@ -1,6 +1,7 @@
 #include "profiles/ProfileCatalogue.h"
 
 #include "base/FileFunctions.h"
+#include "base/IniFile.h"
 #include "base/OutputFormats.h"
 #include "base/TextFunctions.h"
 #include "localisation/MessageTable.h"
@@ -21,6 +22,18 @@ using namespace Qt::StringLiterals;
 namespace {
 
 bool validFormat(int format) { return format >= 0 && format < OutputFormatCount; }
+
+// A refused save leaves the old profile whole, and the user hears of it.
+bool saveProfile(int format, const QString& path, TProfileUi& ui)
+{
+    try {
+        SaveProfileSettings(format, path);
+        return true;
+    } catch (const IniWriteError& error) {
+        ui.Inform(MsgFormat(MSG_UNABLE_TO_WRITE, error.path()), Msg(MSG_HINT));
+        return false;
+    }
+}
 
 // "." and the profile file extension of a valid format.
 QString dotProfileExt(int format) { return u'.' + OutputFormatOf(format)->ProfileExt.toString(); }
@@ -198,7 +211,7 @@ void TProfileCatalogue::EditProfile(int format, const TGlobalVars& vars, TProfil
     if (!validFormat(format) || Lists[format].Selected < 0) return;
     const QString path = SelectedProfilePath(vars, format);
     LoadProfileSettings(format, path);
-    if (ui.EditSettings(format)) SaveProfileSettings(format, path);
+    if (ui.EditSettings(format)) saveProfile(format, path, ui);
 }
 
 void TProfileCatalogue::AddProfile(int format, const TGlobalVars& vars, TProfileUi& ui)
@@ -214,7 +227,7 @@ void TProfileCatalogue::AddProfile(int format, const TGlobalVars& vars, TProfile
     if (QFileInfo::exists(path) &&
         !ui.Confirm(MsgFormat(MSG_FILE_EXISTS, path), Msg(MSG_OVERWRITE)))
         return;
-    SaveProfileSettings(format, path);
+    if (!saveProfile(format, path, ui)) return;
     FillProfileList(Lists[format], ProfileMask(vars, format), PathWithoutExt(fileNameOf(path)));
 }
 

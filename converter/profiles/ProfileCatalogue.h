@@ -98,8 +98,8 @@ public:
     const TProfileDetailItem* ChosenItem() const;
 
     // The four profile operations on a format. Edit, rename and delete do
-    // nothing while the list has no selection. Save failures throw
-    // IniWriteError; the list is then left as it was. A rename never
+    // nothing while the list has no selection. A save the system refuses is
+    // reported through the ui and leaves the file and the list as they were. A rename never
     // replaces another file, also one whose name differs only in case.
     void EditProfile(int format, const TGlobalVars& vars, TProfileUi& ui);
     void AddProfile(int format, const TGlobalVars& vars, TProfileUi& ui);

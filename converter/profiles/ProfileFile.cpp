@@ -33,5 +33,6 @@ void SaveProfileSettings(int format, const QString& path)
     if (!table) return;
     IniFile file(path);
     for (const ProfileField& field : table->fields)
-        file.writeString(Section, field.key, FieldText(field, table->record));
+        file.setString(Section, field.key, FieldText(field, table->record));
+    file.commit();
 }

@@ -13,7 +13,7 @@ void LoadProfileSettings(int format, const QString& path, void* record);
 
 // Writes every field of a format's record into section "General" of the file,
 // in the file form's key order: keys already there keep their place, new ones
-// go to the end of the section, other keys and sections stay. Each key is on
-// disk once it is written; a refused write throws IniWriteError ("Unable to
-// write to <path>") and the keys written before it stay.
+// go to the end of the section, other keys and sections stay. The file is
+// written once, whole; a refused write throws IniWriteError ("Unable to
+// write to <path>") and leaves the old file as it was.
 void SaveProfileSettings(int format, const QString& path);

@@ -516,6 +516,10 @@ void TfrmMain::restoreState()
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());
     }
+    // The language first: it decides which profiles load, and a language
+    // file that is gone gives way to English with English profiles.
+    QString notice;
+    const QString languageError = ApplyLanguage(m_vars, ProgramFolder(), &notice);
     if (!InitProfileFolders(m_vars, ProgramFolder())) {
         m_startupError = Msg(MSG_CREATE_DIR_ERROR);
         return;
@@ -527,8 +531,7 @@ void TfrmMain::restoreState()
     editOutputFileName->setText(m_vars.LastOutputOpenDir);
     RestoreWindowPlacement(SettingsFilePath(), u"Form"_s, this);
 
-    QString notice;
-    m_startupError = ApplyLanguage(m_vars, ProgramFolder(), &notice);
+    m_startupError = languageError;
     if (!m_startupError.isEmpty()) return;
     if (!notice.isEmpty())
         QTimer::singleShot(

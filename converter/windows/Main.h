@@ -86,7 +86,6 @@ public:
     // TMessages
     void ShowMessage(const QString& text, const QString& caption, TMessageIcon icon) override;
     int AskYesNoCancel(const QString& text, const QString& caption) override;
-    void ShowPlainMessage(const QString& text) override;
     void ShowErrorLine(const QString& line, bool firstOfFile) override;
     // TProgressWindow
     bool ProgressOpen() const override;
@@ -154,6 +153,8 @@ private:
     void playSource();
     void openDestinationFolder();
     void chooseOutputFolder();
+    // Stores a folder a dialog went to; a refused write is reported.
+    void rememberFolder(const QString& key, const QString& folder);
     void listContextMenu(const QPoint& pos);
 
     // Formats and profiles

@@ -66,8 +66,6 @@ int TfrmMain::AskYesNoCancel(const QString& text, const QString& caption)
     return ShowMessageBox(text, caption, mbYesNoCancel | mbIconQuestion);
 }
 
-void TfrmMain::ShowPlainMessage(const QString& text) { ShowMessageBox(text, QString(), mbOK); }
-
 void TfrmMain::ShowErrorLine(const QString& line, bool firstOfFile)
 {
     // One box per file, shown beside the progress window without a loop of

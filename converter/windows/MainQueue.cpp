@@ -135,8 +135,14 @@ void TfrmMain::addFilesFromDialog()
         m_vars.LastInputOpenDir = QFileInfo(chosen.first()).absolutePath();
         AddFiles(chosen);
     }
-    WriteSettingValue(SettingsFilePath(), u"System"_s, u"LastInputOpenDir"_s,
-                      m_vars.LastInputOpenDir);
+    rememberFolder(u"LastInputOpenDir"_s, m_vars.LastInputOpenDir);
+}
+
+void TfrmMain::rememberFolder(const QString& key, const QString& folder)
+{
+    const QString settings = SettingsFilePath();
+    if (!WriteSettingValue(settings, u"System"_s, key, folder))
+        ShowErrorBox(MsgFormat(MSG_UNABLE_TO_WRITE, settings));
 }
 
 void TfrmMain::deleteSelected()
@@ -224,8 +230,7 @@ void TfrmMain::chooseOutputFolder()
         m_vars.LastOutputOpenDir = folder;
         editOutputFileName->setText(folder);
     }
-    WriteSettingValue(SettingsFilePath(), u"System"_s, u"LastOutputOpenDir"_s,
-                      m_vars.LastOutputOpenDir);
+    rememberFolder(u"LastOutputOpenDir"_s, m_vars.LastOutputOpenDir);
 }
 
 void TfrmMain::listContextMenu(const QPoint& pos)

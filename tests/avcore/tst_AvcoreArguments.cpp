@@ -333,6 +333,25 @@ private Q_SLOTS:
                                                      << "option -ab needs a value";
         QTest::newRow("input name missing") << "-i"
                                             << "option -i needs a value";
+        // Values no encoder can take; ffmpeg would run with them and succeed.
+        QTest::newRow("video bit rate 0") << "-i in.avi -y -b 0 out.avi"
+                                          << "video bit rate 0 is not above zero";
+        QTest::newRow("video bit rate 0k") << "-i in.avi -y -b 0k out.avi"
+                                           << "video bit rate 0k is not above zero";
+        QTest::newRow("audio bit rate 0") << "-i in.avi -y -ab 0 out.mp3"
+                                          << "audio bit rate 0 is not above zero";
+        QTest::newRow("audio bit rate not a number") << "-i in.avi -y -ab loud out.mp3"
+                                                     << "audio bit rate loud is not above zero";
+        QTest::newRow("sample rate 0") << "-i in.avi -y -ar 0 out.mp3"
+                                       << "sample rate 0 is not a number of Hz above zero";
+        QTest::newRow("no channels") << "-i in.avi -y -ac 0 out.mp3"
+                                     << "channel count 0 is not a number above zero";
+        QTest::newRow("empty picture") << "-i in.avi -y -s 0x0 out.avi"
+                                       << "picture size 0x0 is not WIDTHxHEIGHT above zero";
+        QTest::newRow("negative start") << "-i in.avi -y -ss -5 out.avi"
+                                        << "start position -5 is not a time from zero on";
+        QTest::newRow("zero length") << "-i in.avi -y -t 0:00:00.000 out.avi"
+                                     << "length 0:00:00.000 is not a time above zero";
         // Left without its value at the end, an option would be taken for the
         // output name.
         const QStringList valued{

@@ -167,7 +167,7 @@ private Q_SLOTS:
             << path("n.avi") << "nothing was converted";
         QTest::newRow("zero duration")
             << m_clip << "-y -f avi  -t 0:00:00.000 -ss 0:00:00.000 -vcodec msmpeg4 -an"
-            << path("o.avi") << "nothing was converted";
+            << path("o.avi") << "length 0:00:00.000 is not a time above zero";
         QTest::newRow("amr, start beyond the end")
             << m_clip << "-y -f amr  -t 0:00:01.000 -ss 0:00:30.000 -vn -acodec amr_nb"
             << path("p.amr") << "nothing was converted";

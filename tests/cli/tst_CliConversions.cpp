@@ -384,16 +384,19 @@ private Q_SLOTS:
     }
 
     // --info prints the media library's report of each file and fails for
-    // a file that is not there.
+    // a file that is not there or is no media.
     void info()
     {
+        writeFile(m_inputs + "/notes.txt", "plain words, no media\n");
         const ProgramCopy::Result run =
-            m_program.run({"--info", "--", DashName, "gone.avi"}, m_inputs);
+            m_program.run({"--info", "--", DashName, "gone.avi", "notes.txt"}, m_inputs);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.out.contains("-dash start.mp4") && run.out.contains("\nVideo\n") &&
                      run.out.contains("\nAudio\n"),
                  qPrintable(run.out));
-        QCOMPARE(run.err, QString("gone.avi: No such file\n"));
+        QVERIFY(!run.out.contains("notes.txt"));
+        QCOMPARE(run.err, QString("gone.avi: No such file\nnotes.txt: Not a media file: the media "
+                                  "library knows no format in it\n"));
     }
 
     // The console's container needs a sound track; a silent source gets one

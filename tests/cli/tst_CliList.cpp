@@ -150,6 +150,8 @@ private Q_SLOTS:
                      qPrintable(other + " in " + result.out));
     }
 
+    // A choice that is not there is a wrong command line (2), not a failed
+    // file (1).
     void wrongChoices_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -157,36 +159,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
 
         QTest::newRow("unknown device name")
-            << QStringList{"--format", "mp4", "--device", "PSP Omega", "a.wav"} << 1
+            << QStringList{"--format", "mp4", "--device", "PSP Omega", "a.wav"} << 2
             << "There is no mp4 device profile \"PSP Omega\". Choose a name or number of these:\n"
                "  0  PSP Zulu\n"
                "  1  PSP Alpha\n";
         QTest::newRow("unknown item name")
             << QStringList{"--format", "mp4", "--device", "psp alpha", "--item", "Huge", "a.wav"}
-            << 1
+            << 2
             << "The device profile \"PSP Alpha\" has no item \"Huge\". Choose a name or number "
                "of these:\n"
                "  0  Small\n";
         QTest::newRow("item of another device profile")
-            << QStringList{"--format", "3gp", "--item", "Wide", "a.wav"} << 1
+            << QStringList{"--format", "3gp", "--item", "Wide", "a.wav"} << 2
             << "The device profile \"3GPP Phone\" has no item \"Wide\". Choose a name or number "
                "of these:\n"
                "  0  Tiny\n"
                "  1  Larger\n";
         QTest::newRow("device number out of range")
-            << QStringList{"--format", "3gp", "--device", "1", "a.wav"} << 1
+            << QStringList{"--format", "3gp", "--device", "1", "a.wav"} << 2
             << "There is no device profile 1 for 3gp (there are 1).\n";
         QTest::newRow("negative number is a name")
-            << QStringList{"--format", "mp4", "--item", "-1", "a.wav"} << 1
+            << QStringList{"--format", "mp4", "--item", "-1", "a.wav"} << 2
             << "The device profile \"PSP Zulu\" has no item \"-1\". Choose a name or number of "
                "these:\n"
                "  0  Second In Name, First In File\n"
                "  1  Wide\n";
         QTest::newRow("unknown profile name")
-            << QStringList{"--format", "mp3", "--profile", "delta", "a.wav"} << 1
+            << QStringList{"--format", "mp3", "--profile", "delta", "a.wav"} << 2
             << "There is no mp3 profile \"delta\". The profiles are: 1, alpha, Beta, gamma\n";
         QTest::newRow("profile number out of range")
-            << QStringList{"--format", "wav", "--profile", "1", "a.wav"} << 1
+            << QStringList{"--format", "wav", "--profile", "1", "a.wav"} << 2
             << "There is no wav profile \"1\". The profiles are: Only One\n";
         QTest::newRow("list with files") << QStringList{"--list", "a.wav"} << 2
                                          << "--list takes no files and no option but --format.\n"

@@ -124,14 +124,32 @@ private Q_SLOTS:
 
     void printCommand() { printed("--print-command"); }
 
+    void pastedCommandRuns_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("source");
+        QTest::addColumn<QString>("converted");
+        QTest::newRow("hostile name")
+            << QString(HostileName) << QStringList{"-f", "wav"} << QString(HostileName);
+        // The line writes the DirectShow script the encoder reads, and
+        // removes it again.
+        QTest::newRow("DirectShow route")
+            << "it's.rmvb" << QStringList{"-c:v", "rv10", "-c:a", "ac3", "-f", "rm"} << "it's.wav";
+    }
+
     // Pasted into a shell, the printed line converts the file and does
     // nothing else, whatever the name holds.
     void pastedCommandRuns()
     {
+        QFETCH(QString, name);
+        QFETCH(QStringList, source);
+        QFETCH(QString, converted);
         QTemporaryDir work;
-        const QString input = work.path() + "/" + HostileName;
-        QCOMPARE(QProcess::execute("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                              "sine=d=0.3", "-y", input}),
+        const QString input = work.path() + "/" + name;
+        QCOMPARE(QProcess::execute("ffmpeg", QStringList{"-nostdin", "-v", "error", "-f", "lavfi",
+                                                         "-i", "testsrc=size=160x128:d=0.3", "-f",
+                                                         "lavfi", "-i", "sine=d=0.3", "-y"} +
+                                                 source + QStringList{"file:" + input}),
                  0);
         const ProgramCopy::Result printed = m_program.run(
             {"--format", "wav", "--output", "out", "--print-command", "--", input}, work.path());
@@ -143,9 +161,11 @@ private Q_SLOTS:
         QVERIFY(shell.waitForFinished(60000));
         QCOMPARE(shell.exitCode(), 0);
         QCOMPARE(QDir(work.path() + "/out").entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QString(HostileName)});
+                 QStringList{converted});
         QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 (QStringList{HostileName, "out"}));
+                 (QStringList{name, "out"}));
+        QCOMPARE(QDir(m_program.path()).entryList({"~*", "DirectShow.avs"}, QDir::AllEntries),
+                 QStringList());
     }
 
     void wrongChoices_data()
@@ -156,14 +176,14 @@ private Q_SLOTS:
         QTest::newRow("unknown format")
             << QStringList{"--format", "ogg", "a.wav"} << 2 << "Unknown format: ogg\nTry --help.\n";
         QTest::newRow("unknown profile")
-            << QStringList{"--format", "ac3", "--profile", "Nope", "a.wav"} << 1
+            << QStringList{"--format", "ac3", "--profile", "Nope", "a.wav"} << 2
             << "There is no ac3 profile \"Nope\". The profiles are: Auto 5.1, Balanced Stereo 192 "
                "kbps, Fixed 5.1, Surround 5.1 448 kbps\n";
         QTest::newRow("no such device")
-            << QStringList{"--format", "mp4", "--device", "1", "a.wav"} << 1
+            << QStringList{"--format", "mp4", "--device", "1", "a.wav"} << 2
             << "There is no device profile 1 for mp4 (there are 1).\n";
         QTest::newRow("no such item")
-            << QStringList{"--format", "mp4", "--item", "3", "a.wav"} << 1
+            << QStringList{"--format", "mp4", "--item", "3", "a.wav"} << 2
             << "The device profile \"PSP Test\" has no item 3 (it has 1).\n";
         QTest::newRow("profile for a device format")
             << QStringList{"--format", "3gp", "--profile", "x", "a.wav"} << 2

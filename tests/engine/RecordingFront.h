@@ -34,6 +34,7 @@ public:
     {
         rows[row].state = state;
         rows[row].outputs = outputs;
+        log.append(QStringLiteral("row %1: %2").arg(row).arg(int(state)));
     }
     QString OutputFolderText() const override { return outputFolder; }
 
@@ -48,7 +49,6 @@ public:
         questions.append(text);
         return answer;
     }
-    void ShowPlainMessage(const QString& text) override { plainMessages.append(text); }
     void ShowErrorLine(const QString& line, bool firstOfFile) override
     {
         if (firstOfFile || errorBoxes.isEmpty()) errorBoxes.append(QStringList());
@@ -68,8 +68,16 @@ public:
         bars.clear();
         if (onProgressShown) onProgressShown();
     }
-    void SetLabel(TProgressLabel label, const QString& text) override { labels[label] = text; }
-    void SetBar(TProgressBar bar, int percent) override { bars[bar] = percent; }
+    void SetLabel(TProgressLabel label, const QString& text) override
+    {
+        labels[label] = text;
+        log.append(QStringLiteral("label %1: %2").arg(int(label)).arg(text));
+    }
+    void SetBar(TProgressBar bar, int percent) override
+    {
+        bars[bar] = percent;
+        log.append(QStringLiteral("bar %1: %2").arg(int(bar)).arg(percent));
+    }
     bool AnimationRunning() const override { return animationRunning; }
     void StartAnimation() override { animationRunning = true; }
     void SetProgressCaption(const QString& caption) override { progressCaption = caption; }
@@ -100,11 +108,13 @@ public:
     QMap<TProgressLabel, QString> labels;
     QMap<TProgressBar, int> bars;
     QString trayHint;
+    // Row states, labels and bars in the order they were set: "row R: STATE",
+    // "label L: TEXT", "bar B: PERCENT" with the enumerations' numbers.
+    QStringList log;
     QList<QStringList> errorBoxes;
     QStringList messages;
     TMessageIcon lastIcon = TMessageIcon::Information;
     QStringList questions;
-    QStringList plainMessages;
     QStringList balloons;
     int countdowns = 0;
     std::function<void()> onProgressShown;

@@ -1,6 +1,7 @@
 // Stands in for the encoder in batch tests. The first word of the input file
 // says what to do: ok, error, tail (an error as the last, unterminated
-// line), crash, exit3, empty or hang. Each call appends its process id and
+// line), crash, exit3, empty, hang, or "replay FILE": print the recorded
+// console FILE. Each call appends its process id and
 // arguments to $FAKE_ENCODER_LOG, NUL-separated, closed by \x01, so tests
 // can see exactly what it was given.
 
@@ -36,6 +37,20 @@ int main(int argc, char* argv[])
     std::string mode;
     content.seekg(0);
     content >> mode;
+
+    if (mode == "replay") {
+        std::string recording;
+        content >> recording;
+        std::ifstream recorded(recording, std::ios::binary);
+        // In pieces, as an encoder writes its console.
+        char piece[512];
+        while (recorded.read(piece, sizeof piece) || recorded.gcount() > 0) {
+            std::fwrite(piece, 1, size_t(recorded.gcount()), stderr);
+            std::fflush(stderr);
+        }
+        std::ofstream(output, std::ios::binary) << "converted:" + content.str();
+        return 0;
+    }
 
     std::fprintf(stderr, "Input #0, fake, from '%s':\n", input.c_str());
     std::fprintf(stderr, "  Duration: 00:00:02.00, start: 0.000000, bitrate: 1 kb/s\n");

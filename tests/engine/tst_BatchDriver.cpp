@@ -59,13 +59,19 @@ public:
                   "Command2=sleep 60\n"
                   "[Item6]\nTitleE=Fixed thumbnail\nEXT=MP4\n"
                   "Command1=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputFile%>.MP4\n"
-                  "Command2=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputPath%>taken.THM\n");
+                  "Command2=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputPath%>taken.THM\n"
+                  "[Item7]\nTitleE=One command\nEXT=MP4\n"
+                  "Command1=<%AppPath%>/avcore.dll -i <%InputFile%> <%OutputFile%>.MP4\n");
         catalogue.Load(GlobalVars);
         front.outputFolder = work.path() + "/out";
         QDir().mkpath(front.outputFolder);
         qputenv("FAKE_ENCODER_LOG", QFile::encodeName(work.path() + "/encoder.log"));
         useFormat(ofMP3);
     }
+
+    // False when making the fixture failed (the failure is recorded then):
+    // the test must stop instead of running on half a fixture.
+    bool ready() const { return !QTest::currentTestFailed(); }
 
     QString programDir() const { return program.path() + "/"; }
     QString outDir() const { return front.outputFolder + "/"; }
@@ -135,8 +141,24 @@ public:
     TBatchDriver driver{GlobalVars, front.Front(), catalogue};
 };
 
-const QString TransferHint =
-    "In order to transfer your converted files to PSP use the Transfer Manager";
+QString recording(const QString& name)
+{
+    return QStringLiteral(CLIPFORGE_SOURCE_DIR "/tests/engine/fixtures/") + name;
+}
+
+// h:mm:ss in seconds.
+int clockSeconds(const QString& text)
+{
+    const QStringList parts = text.split(u':');
+    return parts.size() == 3 ? parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toInt()
+                             : -1;
+}
+
+// The end-of-batch box as the recording front shows it.
+QString batchResult(int done, int failed)
+{
+    return Msg(MSG_APPLICATION_TITLE) + ": " + MsgFormat(MSG_BATCH_RESULT, done, failed);
+}
 
 }  // namespace
 
@@ -290,6 +312,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, states);
         QFETCH(int, errorBoxes);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.DeleteFileAfterProcessing = true;
         GlobalVars.ShutdownWindowsWhenDone = true;
         QStringList inputs;
@@ -302,10 +325,10 @@ private Q_SLOTS:
 
         QCOMPARE(f.states(), states);
         const int failed = int(states.count(rsFailed));
-        QCOMPARE(GlobalVars.DoneCount, int(states.size()) - failed);
-        QCOMPARE(GlobalVars.FailedCount, failed);
-        QCOMPARE(GlobalVars.TotalCount, int(states.size()));
-        QCOMPARE(GlobalVars.TotalBytes, total);
+        QCOMPARE(f.driver.Batch().DoneCount, int(states.size()) - failed);
+        QCOMPARE(f.driver.Batch().FailedCount, failed);
+        QCOMPARE(f.driver.Batch().TotalCount, int(states.size()));
+        QCOMPARE(f.driver.Batch().TotalBytes, total);
         QCOMPARE(f.front.errorBoxes.size(), errorBoxes);
         for (int i = 0; i < states.size(); ++i) {
             const QString output = f.outDir() + QString("file%1.mp3").arg(i);
@@ -319,18 +342,157 @@ private Q_SLOTS:
         QVERIFY(!f.temporaryFilesLeft());
         QVERIFY(!f.front.progressOpen);
         // Nothing to transfer when nothing converted.
-        QCOMPARE(f.front.plainMessages,
-                 failed == states.size() ? QStringList() : QStringList{TransferHint});
+        QCOMPARE(f.front.messages, QStringList{batchResult(int(states.size()) - failed, failed)});
         QCOMPARE(f.front.trayHint, Msg(MSG_TRAY_ENCODING_DONE));
         const bool clean = failed == 0;
-        QCOMPARE(f.front.balloons.size(), clean ? 1 : 0);
+        QCOMPARE(f.front.balloons.size(), 1);
         QCOMPARE(f.front.countdowns, clean ? 1 : 0);
         if (clean) {
             QCOMPARE(f.front.balloons.first(),
-                     "Corvane Clipforge Information: Convertion complete! (10s)");
+                     "Corvane Clipforge Information: Convertion complete! " +
+                         QString::number(states.size()) + " converted, 0 failed. (10s)");
             QCOMPARE(f.front.progressCaption, Msg(MSG_LABEL_ENCODINGFINISHED));
             QCOMPARE(f.front.labels.value(TProgressLabel::LabelBatch), "Batch=100%");
         }
+    }
+
+    // Real encoders' consoles, replayed file after file, with a clock that
+    // moves a second at each reading.
+    void recordedConsoles_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QStringList>("recordings");
+        QTest::addColumn<QStringList>("working");
+        QTest::addColumn<QStringList>("shownOutputs");
+
+        QTest::newRow("two files")
+            << int(ofMP3) << QStringList{"console_mp3_clip.txt", "console_mp3_clip2.txt"}
+            << QStringList{"Working on file 1 of 2: clip.wav", "Working on file 2 of 2: clip2.wav"}
+            << QStringList{"Output file: clip.mp3", "Output file: clip2.mp3"};
+        // The device item's script makes the video, then its thumbnail from it.
+        QTest::newRow("PSP item with its thumbnail step, twice")
+            << int(ofMP4) << QStringList{"console_psp_long.txt", "console_psp_long.txt"}
+            << QStringList{"Working on file 1 of 2: long.avi", "Working on file 2 of 2: long.avi"}
+            << QStringList{"Output file: long.MP4"};
+    }
+
+    void recordedConsoles()
+    {
+        QFETCH(int, format);
+        QFETCH(QStringList, recordings);
+        Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
+        f.useFormat(format, 6);
+        for (int i = 0; i < recordings.size(); ++i)
+            f.addInput(QString("in%1.avi").arg(i),
+                       "replay " + recording(recordings.at(i)).toUtf8());
+        double clock = 46000.5;
+        f.driver.Now = [&clock] { return clock += 1.0 / 86400; };
+        f.run();
+        QCOMPARE(f.states(), (QList<int>{rsConverted, rsConverted}));
+
+        const QString statusLabel = QString("label %1: ").arg(int(TProgressLabel::LabelStatus));
+        const QString remainingLabel =
+            QString("label %1: ").arg(int(TProgressLabel::LabelStatusRemaining));
+        const QString elapsedLabel =
+            QString("label %1: ").arg(int(TProgressLabel::LabelBatchElapsed));
+        const QString batchRemainingLabel =
+            QString("label %1: ").arg(int(TProgressLabel::LabelBatchRemaining));
+        const QString workingLabel = QString("label %1: ").arg(int(TProgressLabel::LabelWorking));
+        const QString outputLabel = QString("label %1: ").arg(int(TProgressLabel::LabelOutput));
+        const QString statusBar = QString("bar %1: ").arg(int(TProgressBar::ProgressBarStatus));
+        const QString batchBar = QString("bar %1: ").arg(int(TProgressBar::ProgressBarBatch));
+
+        int row = -1;
+        int batchPercent = 0;
+        int filePercent = 0;
+        QString lastStatus;
+        int batchElapsed = -1;
+        int batchRemaining = -1;
+        QStringList working;
+        QStringList shownOutputs;
+        for (const QString& entry : std::as_const(f.front.log)) {
+            const QString value = entry.mid(entry.indexOf(": ") + 2);
+            if (entry.startsWith("row ") && value == QString::number(rsConverting) &&
+                entry.mid(4).section(':', 0, 0).toInt() != row) {
+                row = entry.mid(4).section(':', 0, 0).toInt();
+                // Each file starts afresh.
+                QCOMPARE(lastStatus, "Status=0%");
+                filePercent = 0;
+            } else if (entry.startsWith(batchBar)) {
+                QVERIFY2(value.toInt() >= batchPercent, qPrintable(entry));
+                batchPercent = value.toInt();
+            } else if (entry.startsWith(statusBar) && row >= 0 && value.toInt() != 0) {
+                QVERIFY2(value.toInt() >= filePercent, qPrintable(entry));
+                filePercent = value.toInt();
+            } else if (entry.startsWith(statusLabel)) {
+                lastStatus = value;
+            } else if (entry.startsWith(elapsedLabel)) {
+                batchElapsed = clockSeconds(value);
+            } else if (entry.startsWith(batchRemainingLabel)) {
+                batchRemaining = clockSeconds(value);
+            } else if (entry.startsWith(remainingLabel) && batchRemaining >= 0) {
+                QVERIFY2(clockSeconds(value) <= batchElapsed + batchRemaining, qPrintable(entry));
+            } else if (value.endsWith(": ")) {
+                // Before the encoder named its files.
+            } else if (entry.startsWith(workingLabel) && !working.contains(value)) {
+                working << value;
+            } else if (entry.startsWith(outputLabel) && !shownOutputs.contains(value)) {
+                shownOutputs << value;
+            }
+        }
+        QCOMPARE(batchPercent, 100);
+        QCOMPARE(row, 1);
+        QTEST(working, "working");
+        QTEST(shownOutputs, "shownOutputs");
+    }
+
+    // The box at the end of a batch says how it went, in the user's
+    // language; the hint to take the files to the console only after PSP
+    // files were made.
+    void endOfBatchText_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QByteArrayList>("modes");
+        QTest::addColumn<QString>("text");
+
+        const QString hint =
+            "\n\nIn order to transfer your converted files to PSP use the "
+            "Transfer Manager";
+        QTest::newRow("mp3, English, one of two")
+            << int(ofMP3) << "" << QByteArrayList{"ok", "error"} << "1 converted, 1 failed.";
+        QTest::newRow("PSP, English, both")
+            << int(ofMP4) << "" << QByteArrayList{"ok", "ok"} << "2 converted, 0 failed." + hint;
+        QTest::newRow("PSP, German, none") << int(ofMP4) << "deutsch.ini" << QByteArrayList{"crash"}
+                                           << "0 konvertiert, 1 fehlgeschlagen.";
+        QTest::newRow("PSP, German, one")
+            << int(ofMP4) << "deutsch.ini" << QByteArrayList{"ok"}
+            << "1 konvertiert, 0 fehlgeschlagen.\n\nUm die konvertierten Dateien auf die PSP zu "
+               "übertragen, verwenden Sie den Übertragungsmanager.";
+        QTest::newRow("wav, French, one of two")
+            << int(ofMP3) << "french.ini" << QByteArrayList{"exit3", "ok"}
+            << "1 converti(s), 1 en échec.";
+    }
+
+    void endOfBatchText()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, language);
+        QFETCH(QByteArrayList, modes);
+        QFETCH(QString, text);
+        if (!language.isEmpty())
+            QVERIFY(LoadLanguage(CLIPFORGE_SOURCE_DIR "/data/skin/kelp/lang/" + language));
+        Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
+        f.useFormat(format, format == ofMP4 ? 6 : 0);
+        for (int i = 0; i < modes.size(); ++i)
+            f.addInput(QString("f%1.avi").arg(i), modes.at(i));
+        f.run();
+        QCOMPARE(f.front.messages, QStringList{Msg(MSG_APPLICATION_TITLE) + ": " + text});
+        QCOMPARE(f.front.balloons.size(), 1);
+        QVERIFY2(f.front.balloons.first().contains(text.section("\n", 0, 0)),
+                 qPrintable(f.front.balloons.first()));
     }
 
     void refusedPowerActionIsReported()
@@ -339,6 +501,7 @@ private Q_SLOTS:
         // that nothing happened.
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus");
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.ShutdownWindowsWhenDone = true;
         GlobalVars.ShutdownFlag = 4;
         f.front.countdownResult = mrOk;
@@ -346,13 +509,15 @@ private Q_SLOTS:
         f.run();
         qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
         QCOMPARE(f.front.countdowns, 1);
-        QCOMPARE(f.front.messages, QStringList{Msg(MSG_HINT) + ": " +
-                                               MsgFormat(MSG_POWER_FAILED, Msg(MSG_HIBERNATE))});
+        QCOMPARE(f.front.messages, (QStringList{Msg(MSG_HINT) + ": " +
+                                                    MsgFormat(MSG_POWER_FAILED, Msg(MSG_HIBERNATE)),
+                                                batchResult(1, 0)}));
     }
 
     void errorLinesOfOneFileShareABox()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.addInput("a.wav", "error");
         f.addInput("b.wav", "error");
         f.run();
@@ -363,6 +528,7 @@ private Q_SLOTS:
     void uniqueNames()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.addInput("a.avi");
         f.addInput("a.mpg");
         f.run();
@@ -375,6 +541,7 @@ private Q_SLOTS:
     void commandLineAndDirectShowRoute()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         const QString routed = f.addInput("x.rmvb");
         const QString direct = f.addInput("x.RMVB");
         f.run();
@@ -399,6 +566,7 @@ private Q_SLOTS:
     void deviceItemRunsItsScript()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.useFormat(ofMP4);
         const QString hostile = f.addInput("-a \"b\" 'c' $HOME `touch pwned`; d\n\u00e9.avi");
         f.run();
@@ -447,6 +615,7 @@ private Q_SLOTS:
         QFETCH(int, item);
         QFETCH(QString, error);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.useFormat(ofMP4, item);
         writeFile(f.outDir() + "taken.THM", "mine");
         f.addInput("a.avi");
@@ -457,7 +626,7 @@ private Q_SLOTS:
         QCOMPARE(f.front.errorBoxes.first(), QStringList{QString(error).replace("%1", f.outDir())});
         QCOMPARE(f.outputs(), QStringList{"taken.THM"});
         QCOMPARE(readFile(f.outDir() + "taken.THM"), "mine");
-        QVERIFY(f.front.plainMessages.isEmpty());
+        QCOMPARE(f.front.messages, QStringList{batchResult(0, 2)});
         QVERIFY(!f.temporaryFilesLeft());
     }
 
@@ -466,6 +635,7 @@ private Q_SLOTS:
     void stopInDeviceItemLeavesNothing()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.useFormat(ofMP4, 4);
         f.addInput("a.avi");
         QTimer poll;
@@ -491,6 +661,7 @@ private Q_SLOTS:
     void stopNow()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.ShutdownWindowsWhenDone = true;
         GlobalVars.DeleteFileAfterProcessing = true;
         const QString source = f.addInput("a.wav", "hang");
@@ -498,14 +669,14 @@ private Q_SLOTS:
         QTimer poll;
         f.front.onProgressShown = [&] {
             QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-                if (GlobalVars.PositionMs == 1500) f.driver.StopNow();
+                if (f.driver.File().PositionMs == 1500) f.driver.StopNow();
             });
             poll.start(20);
         };
         QTimer::singleShot(30000, &poll, [&] { f.driver.StopNow(); });
         f.run();
 
-        QCOMPARE(GlobalVars.PositionMs, 1500);
+        QCOMPARE(f.driver.File().PositionMs, 1500);
         // The stopped file shows as waiting, not as still converting.
         QCOMPARE(f.states(), (QList<int>{rsQueued, rsQueued}));
         QVERIFY(QFile::exists(source));
@@ -515,7 +686,9 @@ private Q_SLOTS:
         QVERIFY(!f.temporaryFilesLeft());
         QVERIFY(f.front.balloons.isEmpty());
         QCOMPARE(f.front.countdowns, 0);
-        QVERIFY(f.front.plainMessages.isEmpty());
+        QCOMPARE(
+            f.front.messages,
+            QStringList{"Corvane Clipforge: Stopped: 0 converted, 0 failed, 2 not converted."});
 
         // The runner is idle again: a new batch works.
         f.front.rows.removeFirst();
@@ -528,6 +701,7 @@ private Q_SLOTS:
     void noSecondBatchWhileOneRuns()
     {
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         f.addInput("a.wav");
         bool second = true;
         f.front.onProgressShown = [&] { second = f.driver.StartBatch(); };
@@ -550,6 +724,7 @@ private Q_SLOTS:
         QFETCH(int, stopDuringFile);
         QFETCH(QList<int>, states);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.ShutdownWindowsWhenDone = true;
         for (int i = 0; i < 3; ++i)
             f.addInput(QString("f%1.wav").arg(i));
@@ -557,7 +732,7 @@ private Q_SLOTS:
         QTimer poll;
         f.front.onProgressShown = [&] {
             QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-                if (GlobalVars.DoneCount == stopDuringFile && driver.Runner().Active()) {
+                if (driver.Batch().DoneCount == stopDuringFile && driver.Runner().Active()) {
                     driver.SetStopWhenDone(true);
                     poll.stop();
                 }
@@ -569,6 +744,33 @@ private Q_SLOTS:
         // Stopping when done is an ordinary end: balloon and countdown follow.
         QCOMPARE(f.front.balloons.size(), 1);
         QCOMPARE(f.front.countdowns, 1);
+    }
+
+    // Without a profile every file would fail alike: the batch does not
+    // start, and says why.
+    void noProfileSaysWhy_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a format without profiles")
+            << int(ofWAV) << "Hint: There is no WAV profile to convert with in %1profile_en/wav/.";
+        QTest::newRow("no device item")
+            << int(ofMP4) << "Hint: No device profile item is chosen to convert with.";
+    }
+
+    void noProfileSaysWhy()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, message);
+        Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
+        f.useFormat(format);
+        f.catalogue.SelectedItem = -1;
+        f.addInput("a.wav");
+        QVERIFY(!f.driver.StartBatch());
+        QCOMPARE(f.front.messages, QStringList{message.arg(f.programDir())});
+        QCOMPARE(f.states(), QList<int>{rsQueued});
+        QCOMPARE(f.calls().size(), 0);
     }
 
     void startChecks_data()
@@ -609,18 +811,20 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(bool, created);
         Fixture f;
+        QVERIFY2(f.ready(), "the fixture could not be made");
         GlobalVars.EncoderPath = encoder;
         if (rows) f.addInput("a.wav");
         writeFile(f.work.path() + "/blocker", "a file in the way");
         f.front.outputFolder = output.trimmed().isEmpty() ? output : f.work.path() + "/" + output;
         f.front.answer = answer;
         f.run();
-        QCOMPARE(f.front.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QStringList said = message.isEmpty() ? QStringList() : QStringList{message};
+        if (created) said << batchResult(1, 0);
+        QCOMPARE(f.front.messages, said);
         if (rows) QCOMPARE(f.states(), QList<int>{created ? rsConverted : rsQueued});
         if (output.startsWith("new")) QCOMPARE(f.front.questions.size(), 1);
         QCOMPARE(QFileInfo(f.front.outputFolder).isDir(), created || output == "out");
         QCOMPARE(f.calls().size(), created ? 1 : 0);
-        QCOMPARE(f.front.plainMessages.size(), created ? 1 : 0);
     }
 };
 

@@ -28,26 +28,38 @@ public:
 // A parser over a fresh state with an open progress window and a clock the
 // test moves.
 struct Harness {
-    TGlobalVars vars;
+    TBatchState batch;
+    TFileState file;
     CountingFront front;
-    TOutputParser parser{vars, front.Front()};
+    TOutputParser parser{front.Front()};
     double now = 46000.25;
 
     Harness()
     {
         front.progressOpen = true;
         front.rows = {{QStringLiteral("/v/a.avi"), {}, rsQueued, {}}};
-        parser.Row = 0;
         parser.Now = [this] { return now; };
-        vars.FileStartTime = now;
-        vars.BatchStartTime = now;
-        vars.TotalCount = 1;
+        batch.StartTime = now;
+        batch.TotalCount = 1;
+        nextFile();
     }
 
-    void feed(const QByteArray& text, bool processEnded = false)
+    // A new file of the batch, started now.
+    void nextFile(const QString& options = {})
     {
-        parser.Feed(text.constData(), int(text.size()), processEnded);
+        file = TFileState();
+        file.Row = 0;
+        file.StartTime = now;
+        parser.StartFile(batch, file, options);
     }
+
+    void feed(const QByteArray& text, bool processEnded = false,
+              TChannel channel = TChannel::Output)
+    {
+        parser.Feed(channel, text.constData(), int(text.size()), processEnded);
+    }
+
+    QString pending() const { return parser.PendingLine(TChannel::Output); }
 
     void feedInChunks(const QByteArray& text, int chunkSize)
     {
@@ -56,7 +68,7 @@ struct Harness {
     }
 
     // The runner's last delivery may carry no bytes at all.
-    void finalDrain() { parser.Feed(nullptr, 0, true); }
+    void finalDrain() { parser.Drain(); }
 
     QStringList errorLines() const
     {
@@ -159,25 +171,25 @@ private Q_SLOTS:
         QFETCH(QString, inputFile);
 
         Harness h;
-        h.vars.InputFile = inputFile;
+        h.file.InputFile = inputFile;
         h.front.rows = {{QStringLiteral("/other.avi"), {}, rsQueued, {}},
                         {inputFile, {}, rsQueued, {}}};
-        h.parser.Row = 1;
+        h.file.Row = 1;
         h.feedInChunks(fixture(file), chunkSize);
         h.finalDrain();
 
-        QTEST(h.vars.ReportedInput, "reportedInput");
-        QTEST(h.vars.ReportedOutput, "reportedOutput");
-        QTEST(int(h.vars.DurationMs), "durationMs");
-        QTEST(int(h.vars.PositionMs), "positionMs");
-        QTEST(int(h.vars.FilePercent), "filePercent");
+        QTEST(h.file.ReportedInput, "reportedInput");
+        QTEST(h.file.ReportedOutput, "reportedOutput");
+        QTEST(int(h.file.DurationMs), "durationMs");
+        QTEST(int(h.file.PositionMs), "positionMs");
+        QTEST(int(h.file.Percent), "filePercent");
         QFETCH(QStringList, errorBoxes);
-        QCOMPARE(h.vars.FileFailed, !errorBoxes.isEmpty());
+        QCOMPARE(h.file.Failed, !errorBoxes.isEmpty());
         QStringList boxes;
         for (const QStringList& box : h.front.errorBoxes)
             boxes.append(box.join(u'|'));
         QCOMPARE(boxes, errorBoxes);
-        QCOMPARE(h.vars.PendingLine, QString());
+        QCOMPARE(h.pending(), QString());
         QCOMPARE(h.front.rows[0].state, rsQueued);
         QCOMPARE(h.front.rows[1].state, rsConverting);
     }
@@ -233,14 +245,15 @@ private Q_SLOTS:
         for (const QByteArray& chunk : std::as_const(chunks))
             h.feed(chunk);
         QTEST(h.errorLines(), "beforeDrain");
-        QTEST(h.vars.PendingLine, "pending");
+        QTEST(h.pending(), "pending");
         h.finalDrain();
         QTEST(h.errorLines(), "afterDrain");
-        QCOMPARE(h.vars.PendingLine, QString());
+        QCOMPARE(h.pending(), QString());
     }
 
     // Each row starts from a 10-minute input at 50 % (time=300) after two
-    // minutes, then feeds its own lines with the given encoder options.
+    // minutes, then feeds its own lines with the given encoder options. A
+    // file's percentage never falls.
     void progress_data()
     {
         QTest::addColumn<QString>("options");
@@ -256,7 +269,7 @@ private Q_SLOTS:
             << 30000 << 15000 << 50 << "0:02:00";
         QTest::newRow("clip reaching the end keeps the duration")
             << " -t 0:00:30.000 -ss 0:09:50.000 " << QByteArray("frame=1 time=18.00 bitrate=1\r")
-            << 600000 << 18000 << 3 << "1:04:40";
+            << 600000 << 18000 << 50 << "0:02:00";
         QTest::newRow("clip length without start")
             << "-acodec mp3 -t 0:00:30.000 -y" << QByteArray("frame=1 time=15.00 bitrate=1\r")
             << 30000 << 15000 << 50 << "0:02:00";
@@ -273,17 +286,12 @@ private Q_SLOTS:
         QTest::newRow("huge position saturates")
             << "" << QByteArray("frame=1 time=99999999.9 bitrate=1\r") << 600000 << MaxMs << 100
             << "0:00:00";
+        // A longer length read later never takes the file back.
         QTest::newRow("huge duration saturates")
-            << "" << QByteArray("  Duration: 99999:00:00.00, start: 0\r\n") << MaxMs << 300000 << 0
-            << "22:34:33";
+            << "" << QByteArray("  Duration: 99999:00:00.00, start: 0\r\n") << MaxMs << 300000 << 50
+            << "0:02:00";
         QTest::newRow("time at the line's end")
-            << "" << QByteArray("size=2kB time=150.00\r") << 600000 << 150000 << 25 << "0:06:00";
-        QTest::newRow("half rounds to even, down")
-            << "" << QByteArray("  Duration: 00:00:08.00, start: 0\r\nframe=1 time=1.00 x\r")
-            << 8000 << 1000 << 12 << "0:14:00";
-        QTest::newRow("half rounds to even, up")
-            << "" << QByteArray("  Duration: 00:00:08.00, start: 0\r\nframe=1 time=3.00 x\r")
-            << 8000 << 3000 << 38 << "0:03:20";
+            << "" << QByteArray("size=2kB time=150.00\r") << 600000 << 150000 << 50 << "0:02:00";
         QTest::newRow("time in an input name")
             << "" << QByteArray("Input #0, avi, from '/v/a time=500 .avi':\r\n") << 600000 << 300000
             << 50 << "0:02:00";
@@ -302,17 +310,91 @@ private Q_SLOTS:
         h.feed(
             "  Duration: 00:10:00.00, start: 0.000000, bitrate: 64 kb/s\r\n"
             "frame=10 fps=0.00 size=1kB time=300.00 bitrate=1.0kbits/s speed=1x\r");
-        h.parser.Options = options;
+        h.parser.StartFile(h.batch, h.file, options);
         h.feed(lines);
 
-        QTEST(int(h.vars.DurationMs), "durationMs");
-        QTEST(int(h.vars.PositionMs), "positionMs");
+        QTEST(int(h.file.DurationMs), "durationMs");
+        QTEST(int(h.file.PositionMs), "positionMs");
         QFETCH(int, filePercent);
-        QCOMPARE(int(h.vars.FilePercent), filePercent);
+        QCOMPARE(int(h.file.Percent), filePercent);
         QCOMPARE(h.label(TProgressLabel::LabelStatus),
                  "Status=" + QString::number(filePercent) + "%");
         QCOMPARE(h.front.bars.value(TProgressBar::ProgressBarStatus), filePercent);
         QTEST(h.label(TProgressLabel::LabelStatusRemaining), "remaining");
+    }
+
+    // A file's first figures, two minutes after its start.
+    void firstFigures_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<int>("filePercent");
+        QTest::addColumn<QString>("remaining");
+
+        QTest::newRow("half rounds to even, down")
+            << QByteArray("  Duration: 00:00:08.00, start: 0\r\nframe=1 time=1.00 x\r") << 12
+            << "0:14:00";
+        QTest::newRow("half rounds to even, up")
+            << QByteArray("  Duration: 00:00:08.00, start: 0\r\nframe=1 time=3.00 x\r") << 38
+            << "0:03:20";
+        QTest::newRow("huge duration")
+            << QByteArray("  Duration: 99999:00:00.00, start: 0\r\nframe=1 time=300.00 x\r") << 0
+            << "22:34:33";
+    }
+
+    void firstFigures()
+    {
+        QFETCH(QByteArray, lines);
+        Harness h;
+        h.now += 2 * Minute;
+        h.feed(lines);
+        QTEST(int(h.file.Percent), "filePercent");
+        QTEST(h.label(TProgressLabel::LabelStatusRemaining), "remaining");
+    }
+
+    // The streams are read in turns: a line that one has not finished does
+    // not take the other's next line in.
+    void pendingLinePerStream()
+    {
+        Harness h;
+        h.feed("frame=1 time=1.00 bitr", false, TChannel::Output);
+        h.feed("Error: the disk is full\n", false, TChannel::Error);
+        h.feed("ate=1\r", false, TChannel::Output);
+        QCOMPARE(h.errorLines(), QStringList{"Error: the disk is full"});
+        QCOMPARE(h.pending(), QString());
+        h.feed("Error: cut", false, TChannel::Error);
+        h.feed("frame=2 time=2.00\r", false, TChannel::Output);
+        QCOMPARE(h.parser.PendingLine(TChannel::Error), "Error: cut");
+        h.finalDrain();
+        QCOMPARE(h.errorLines(), (QStringList{"Error: the disk is full", "Error: cut"}));
+        QCOMPARE(h.file.PositionMs, 2000);
+    }
+
+    // A device item's later steps (here a thumbnail of the finished video)
+    // read and write intermediate files: the file's names, length and
+    // progress stay those of its first step.
+    void laterStepsBelongToTheirFile()
+    {
+        Harness h;
+        h.file.InputFile = "/v/long.avi";
+        h.now += 2 * Minute;
+        h.feed(
+            "Input #0, avi, from '/v/long.avi':\r\n"
+            "  Duration: 00:10:00.00, start: 0\r\n"
+            "Output #0, psp, to '/out/.~clipforge.1/long.MP4':\r\n"
+            "frame=1 time=600.00 x\r\n");
+        QCOMPARE(h.file.Percent, 100);
+        h.now += Minute;
+        h.feed(
+            "Input #0, mov, from '/out/.~clipforge.1/long.MP4':\r\n"
+            "  Duration: 00:10:00.00, start: 0\r\n"
+            "Output #0, image2, to '/out/.~clipforge.1/long.THM':\r\n"
+            "frame=1 time=0.04 x\r\n");
+        QCOMPARE(h.file.Percent, 100);
+        QCOMPARE(h.file.PositionMs, 600000);
+        QCOMPARE(h.label(TProgressLabel::LabelStatus), "Status=100%");
+        QCOMPARE(h.label(TProgressLabel::LabelStatusRemaining), "0:00:00");
+        QCOMPARE(h.label(TProgressLabel::LabelWorking), "Working on file 1 of 1: long.avi");
+        QCOMPARE(h.label(TProgressLabel::LabelOutput), "Output file: long.MP4");
     }
 
     void batch_data()
@@ -347,16 +429,16 @@ private Q_SLOTS:
     {
         Harness h;
         QFETCH(qint64, totalBytes);
-        h.vars.TotalBytes = totalBytes;
+        h.batch.TotalBytes = totalBytes;
         QFETCH(qint64, finishedBytes);
-        h.vars.FinishedBytes = finishedBytes;
+        h.batch.FinishedBytes = finishedBytes;
         QFETCH(qint64, currentBytes);
-        h.vars.CurrentBytes = currentBytes;
-        h.vars.FileStartTime = h.now + 5 * Minute;
+        h.file.Bytes = currentBytes;
+        h.file.StartTime = h.now + 5 * Minute;
         h.now += 10 * Minute;
         h.feed("  Duration: 00:10:00.00, start: 0\r\nframe=1 time=300.00 bitrate=1\r");
 
-        QTEST(h.vars.DoneBytes, "doneBytes");
+        QTEST(h.batch.DoneBytes, "doneBytes");
         QFETCH(QString, batchLabel);
         QCOMPARE(h.label(TProgressLabel::LabelBatch), batchLabel);
         if (!batchLabel.isEmpty())
@@ -371,8 +453,8 @@ private Q_SLOTS:
     void labels()
     {
         Harness h;
-        h.vars.DoneCount = 1;
-        h.vars.TotalCount = 3;
+        h.batch.DoneCount = 1;
+        h.batch.TotalCount = 3;
         h.feed(
             "Input #0, avi, from '/v/clip.avi':\r\n"
             "  Duration: 00:10:00.00, start: 0\r\n"
@@ -382,7 +464,7 @@ private Q_SLOTS:
         QCOMPARE(h.label(TProgressLabel::LabelCovnerting), Msg(MSG_CONVERTING));
         QCOMPARE(h.front.trayHint, "/v/clip.avi: 0%");
 
-        h.vars.FailedCount = 1;
+        h.batch.FailedCount = 1;
         h.feed("frame=1 time=300.00 bitrate=1\r");
         QCOMPARE(h.label(TProgressLabel::LabelWorking), "Working on file 3 of 3: clip.avi");
         QCOMPARE(h.front.trayHint, "/v/clip.avi: 50%");
@@ -420,9 +502,9 @@ private Q_SLOTS:
     {
         Harness h;
         h.feed("  Duration: 00:10:00.00, start: 0\r\nError a\r\nframe=1 time=60.00 x\rError b\r\n");
-        QVERIFY(h.vars.FileFailed);
-        QCOMPARE(h.vars.FilePercent, 10);
-        h.vars.FileFailed = false;  // the next file starts
+        QVERIFY(h.file.Failed);
+        QCOMPARE(h.file.Percent, 10);
+        h.nextFile();
         h.feed("Error c\n");
         QCOMPARE(h.front.errorBoxes, (QList<QStringList>{{"Error a", "Error b"}, {"Error c"}}));
     }
@@ -464,11 +546,11 @@ private Q_SLOTS:
     {
         Harness h;
         h.front.progressOpen = false;
-        h.vars.InputFile = QStringLiteral("/v/a.avi");
-        h.front.rows = {{h.vars.InputFile, {}, rsQueued, {}}};
+        h.file.InputFile = QStringLiteral("/v/a.avi");
+        h.front.rows = {{h.file.InputFile, {}, rsQueued, {}}};
         h.feed("  Duration: 00:10:00.00, start: 0\r\nError x\r\n");
-        QCOMPARE(h.vars.DurationMs, 0);
-        QVERIFY(!h.vars.FileFailed);
+        QCOMPARE(h.file.DurationMs, 0);
+        QVERIFY(!h.file.Failed);
         QVERIFY(h.front.labels.isEmpty());
         QCOMPARE(h.front.rows[0].state, rsConverting);
     }

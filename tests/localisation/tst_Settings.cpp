@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "SaveFaults.h"
+
 class TestSettings : public QObject {
     Q_OBJECT
 
@@ -188,6 +190,45 @@ private Q_SLOTS:
         QFETCH(QRect, saved);
         QFETCH(QRect, placed);
         QCOMPARE(ClampToScreen(saved, QRect(0, 0, 1024, 768)), placed);
+    }
+
+    // Settings and window places are saved in one write of info.ini; a
+    // program killed at any step of it leaves the old file byte for byte.
+    void saveIsOneWrite_data()
+    {
+        QTest::addColumn<bool>("placement");
+        QTest::addColumn<int>("killedAt");
+        for (const bool placement : {false, true}) {
+            const char* what = placement ? "window place" : "settings";
+            QTest::addRow("%s, once", what) << placement << -1;
+            QTest::addRow("%s, killed with the file open", what)
+                << placement << int(TWriteStep::Opened);
+            QTest::addRow("%s, killed before replacing", what)
+                << placement << int(TWriteStep::Replacing);
+        }
+    }
+
+    void saveIsOneWrite()
+    {
+        QFETCH(bool, placement);
+        QFETCH(int, killedAt);
+        writeFile("[System]\nPriority=2\n[Form]\nx=5\n");
+        const QByteArray old = readFile();
+        const auto save = [&] {
+            if (placement) {
+                IniFile file(settingsPath());
+                WriteWindowPlacement(file, "Form", {QRect(10, 20, 640, 480), true});
+            } else {
+                SaveSettings(defaults(), settingsPath());
+            }
+        };
+        if (killedAt < 0) {
+            QCOMPARE(replacementsDuring(settingsPath(), save), 1);
+            QVERIFY(readFile() != old);
+        } else {
+            QVERIFY(killedDuringSave(TWriteStep(killedAt), save));
+            QCOMPARE(readFile(), old);
+        }
     }
 
     void placementRoundTrip()

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "FullDisk.h"
+#include "SaveFaults.h"
 
 class TestProfileFile : public QObject {
     Q_OBJECT
@@ -490,27 +491,45 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(target));
     }
 
-    // A full disk stops the save at the key that no longer fits; every key
-    // before it is in the file with its value.
-    void refusedWriteKeepsEarlierKeys()
+    // A save that cannot finish, for want of room or because the program
+    // dies at any step of its write, leaves the old profile byte for byte.
+    void failedSaveKeepsTheOldFile_data()
     {
+        QTest::addColumn<int>("killedAt");  // -1: a full disk instead
+        QTest::newRow("full disk") << -1;
+        QTest::newRow("killed with the file open") << int(TWriteStep::Opened);
+        QTest::newRow("killed after writing") << int(TWriteStep::Written);
+        QTest::newRow("killed before replacing") << int(TWriteStep::Replacing);
+    }
+
+    void failedSaveKeepsTheOldFile()
+    {
+        QFETCH(int, killedAt);
+        writeText(path(), "; mine\n[General]\nVideoCodec=2\nExtra=keep\n");
+        const QByteArray old = readBytes(path());
         ResetProfileSettings(ofAVI);
         AVISettings.VideoCodec = 6;
-        QString error;
-        try {
-            const FullDisk full(1500);
-            SaveProfileSettings(ofAVI, path());
-        } catch (const IniWriteError& e) {
-            error = e.text();
+        if (killedAt < 0) {
+            QString error;
+            try {
+                const FullDisk full(1500);
+                SaveProfileSettings(ofAVI, path());
+            } catch (const IniWriteError& e) {
+                error = e.text();
+            }
+            QCOMPARE(error, "Unable to write to " + path());
+        } else {
+            QVERIFY(killedDuringSave(TWriteStep(killedAt),
+                                     [this] { SaveProfileSettings(ofAVI, path()); }));
         }
+        QCOMPARE(readBytes(path()), old);
+    }
 
-        QCOMPARE(error, "Unable to write to " + path());
-        const QStringList keys = keysOf(path());
-        const QStringList all = tableKeys(ofAVI);
-        QVERIFY(keys.size() > 10);
-        QVERIFY(keys.size() < all.size());
-        QCOMPARE(keys, all.mid(0, keys.size()));
-        QCOMPARE(IniFile(path()).value("General", "VideoCodec"), "6");
+    void saveWritesTheFileOnce()
+    {
+        ResetProfileSettings(ofAVI);
+        QCOMPARE(replacementsDuring(path(), [this] { SaveProfileSettings(ofAVI, path()); }), 1);
+        QCOMPARE(keysOf(path()), tableKeys(ofAVI));
     }
 };
 

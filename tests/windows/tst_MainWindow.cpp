@@ -203,6 +203,31 @@ private Q_SLOTS:
         QCOMPARE(list()->topLevelItemCount(), 2);
     }
 
+    // The folder a dialog went to is stored at once; a settings file that
+    // refuses it says so instead of losing it silently.
+    void refusedFolderWriteIsReported_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("input folder") << "ActionInputBrowse";
+        QTest::newRow("output folder") << "ActionOutputBrowse";
+    }
+
+    void refusedFolderWriteIsReported()
+    {
+        QFETCH(QString, action);
+        const QString settings = m_program.filePath("info.ini");
+        QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner));
+        DialogSeam::QueueFiles(
+            {action == "ActionInputBrowse" ? copyClip("ro.avi") : m_work.path()});
+        DialogSeam::ClearLog();
+        window().Action(action)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!window().Adding(), 20000);
+        QFile::setPermissions(settings, QFile::ReadOwner | QFile::WriteOwner);
+        const QStringList log = DialogSeam::Log();
+        QVERIFY2(log.size() == 1 && log.first().endsWith(MsgFormat(MSG_UNABLE_TO_WRITE, settings)),
+                 qPrintable(log.join('\n')));
+    }
+
     void sameFileOnce()
     {
         const QString a = copyClip("same.avi");
@@ -739,7 +764,9 @@ private Q_SLOTS:
         DialogSeam::ClearLog();
         window().Action("ActionConvert")->trigger();
         QCOMPARE(list()->State(0), rsConverted);
-        QCOMPARE(DialogSeam::Log().size(), 1);  // the transfer hint
+        // The end-of-batch box; no transfer hint after an AVI file.
+        QCOMPARE(DialogSeam::Log(), QStringList{Msg(MSG_APPLICATION_TITLE) + " | " +
+                                                MsgFormat(MSG_BATCH_RESULT, 1, 0)});
         const QStringList converted = QDir(output).entryList(QDir::Files);
         QCOMPARE(converted, QStringList({"use profile.avi"}));
         const Probe made = probe(QDir(output).filePath(converted.first()));
@@ -747,6 +774,24 @@ private Q_SLOTS:
         QCOMPARE(QSize(made.video.first().value("width").toInt(),
                        made.video.first().value("height").toInt()),
                  size);
+    }
+
+    // A language file that is gone gives way to English, profiles and all:
+    // the window converts with the English profiles.
+    void missingLanguageFileConvertsInEnglish()
+    {
+        writeFile(m_program.filePath("info.ini"), "[System]\nLanguageFile=klingon.ini\n");
+        openWindow();
+        QCOMPARE(GlobalVars.ProfileRootDir, m_program.filePath("profile_en") + "/");
+        QVERIFY(!window().Catalogue().Lists[ofAVI].Names.isEmpty());
+        const QString output = m_work.filePath("english");
+        QDir().mkpath(output);
+        addAndWait({copyClip("english.avi")});
+        window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
+        window().SelectFormat(ofAVI);
+        window().Action("ActionConvert")->trigger();
+        QCOMPARE(list()->State(0), rsConverted);
+        QCOMPARE(QDir(output).entryList(QDir::Files), QStringList{"english.avi"});
     }
 
     void trayExitStopsABatch()
