@@ -327,7 +327,7 @@ private Q_SLOTS:
         QCOMPARE(f.front.countdowns, clean ? 1 : 0);
         if (clean) {
             QCOMPARE(f.front.balloons.first(),
-                     "Corvane Clipforge Information: Convertion complete! (10s)");
+                     "Corvane Clipforge Information: Conversion complete! (10s)");
             QCOMPARE(f.front.progressCaption, Msg(MSG_LABEL_ENCODINGFINISHED));
             QCOMPARE(f.front.labels.value(TProgressLabel::LabelBatch), "Batch=100%");
         }
@@ -595,8 +595,8 @@ private Q_SLOTS:
             << "avcore.dll" << true << "new/deep" << int(mrYes) << "" << true;
         QTest::newRow("folder cannot be made")
             << "avcore.dll" << true << "blocker/deep" << int(mrYes)
-            << "Fail: Fail to create directory! Please check if output folder have the right "
-               "format!"
+            << "Failed: The folder could not be created! Please check that the output "
+               "folder's name is right!"
             << false;
     }
 
