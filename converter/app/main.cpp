@@ -46,6 +46,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(u"clipforge"_s);
     QApplication::setDesktopFileName(u"org.clipforge.Clipforge"_s);
     QApplication::setWindowIcon(QIcon(u":/clipforge/clipforge.svg"_s));
+    InstallSharpIcons();
     // Numbers are read and written with '.' whatever the user's locale.
     QLocale::setDefault(QLocale::c());
     // The window may wait in the tray with no window shown; only closing the

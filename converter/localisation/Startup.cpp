@@ -7,12 +7,14 @@
 #include "localisation/MessageTable.h"
 #include "localisation/Settings.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 bool LoadStartupSettings(TGlobalVars& vars, const QString& programFolder,
-                         const QString& documentsDir)
+                         const QString& documentsDir, const QString& videosDir)
 {
     SetStartupDefaults(vars, documentsDir);
+    if (!videosDir.isEmpty()) vars.LastOutputOpenDir = videosDir;
     return !LoadSettings(vars, SettingsFilePath(programFolder));
 }
 
@@ -36,4 +38,12 @@ QString ApplyLanguage(TGlobalVars& vars, const QString& programFolder, QString* 
     if (!QFileInfo(typeFile).isFile()) return MsgFormat(MSG_NO_DAT_FILE, typeFile);
     LoadInputTypes(vars, typeFile);
     return {};
+}
+
+bool PrepareDefaultOutputFolder(const QString& outputDir, const QString& videosDir)
+{
+    if (QFileInfo(outputDir).isDir()) return true;
+    if (videosDir.isEmpty() || QDir::cleanPath(outputDir) != QDir::cleanPath(videosDir))
+        return false;
+    return QDir().mkpath(videosDir);
 }

@@ -8,10 +8,17 @@
 // them around its own.
 
 // Defaults into the state, then the settings file (written when missing).
-// True on the first start, when the main window centres itself. Throws
-// IniWriteError when the first settings file cannot be written.
+// The output folder starts as videosDir when one is given, else as
+// documentsDir. True on the first start, when the main window centres
+// itself. Throws IniWriteError when the first settings file cannot be written.
 bool LoadStartupSettings(TGlobalVars& vars, const QString& programFolder,
-                         const QString& documentsDir);
+                         const QString& documentsDir, const QString& videosDir = {});
+
+// The user's videos folder is the default output folder, but a fresh account
+// may not have it yet: it is made, without asking, while the output folder
+// still names it. Any other folder is the user's own choice and is left to
+// the question before converting. True when outputDir exists afterwards.
+bool PrepareDefaultOutputFolder(const QString& outputDir, const QString& videosDir);
 
 // Loads the state's language file and re-reads its type file, at start-up and
 // after each change of language. Returns the message for a missing type file

@@ -31,7 +31,8 @@ QLabel* TextLabel(const QString& name, const QString& text, QWidget* parent)
     return label;
 }
 
-// A link that goes through ShellOpen rather than the label's own handling.
+// A link that goes to the desktop's browser or mail program, which says so
+// when there is none, rather than the label's own silent handling.
 QLabel* LinkLabel(const QString& name, const QString& text, const QString& target, QWidget* parent)
 {
     auto* label = new QLabel(parent);
@@ -41,7 +42,7 @@ QLabel* LinkLabel(const QString& name, const QString& text, const QString& targe
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     label->setToolTip(target);
     QObject::connect(label, &QLabel::linkActivated, label,
-                     [target](const QString&) { ShellOpen(target); });
+                     [target](const QString&) { OpenLink(target); });
     return label;
 }
 

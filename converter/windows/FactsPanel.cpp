@@ -5,6 +5,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 
 using namespace Qt::StringLiterals;
 
@@ -36,8 +40,18 @@ TFactsPanel::TFactsPanel(QWidget* parent) : QFrame(parent)
 {
     setObjectName(u"ScrollBox"_s);
     setFrameShape(QFrame::StyledPanel);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(u"FactsScroll"_s);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_sheet = new QWidget;
+    m_sheet->setObjectName(u"FactsSheet"_s);
+    m_sheet->setAutoFillBackground(false);
+    m_scroll->setWidget(m_sheet);
     for (int n = 7; n <= 26; ++n) {
-        auto* label = new QLabel(this);
+        auto* label = new QLabel(m_sheet);
         label->setObjectName(u"Label%1"_s.arg(n));
         label->move(LabelPlaces[n - 7]);
         m_labels[n - 7] = label;
@@ -52,7 +66,7 @@ TFactsPanel::TFactsPanel(QWidget* parent) : QFrame(parent)
     more->setCursor(Qt::PointingHandCursor);
     connect(more, &QLabel::linkActivated, this, &TFactsPanel::MoreInformation);
     for (int n = 1; n <= 16; ++n) {
-        auto* box = new QLineEdit(this);
+        auto* box = new QLineEdit(m_sheet);
         box->setObjectName(u"EditBox%1"_s.arg(n));
         box->setReadOnly(true);
         box->setFrame(false);
@@ -69,10 +83,21 @@ void TFactsPanel::ShowFacts(const TFileItem* facts)
 {
     for (std::size_t i = 0; i < FileFacts.size(); ++i) {
         QLineEdit* box = EditBox(FactBoxes[i]);
-        box->setText(facts ? facts->*FileFacts[i].Field : Msg(MSG_EMPTY_STR));
-        box->setCursorPosition(0);
-        box->setToolTip(box->text());
+        const QString text = facts ? facts->*FileFacts[i].Field : Msg(MSG_EMPTY_STR);
+        box->setToolTip(text);
+        showFitting(box);
     }
+}
+
+void TFactsPanel::showFitting(QLineEdit* box)
+{
+    // A fact wider than its box loses its middle to an ellipsis rather than
+    // its end to the edge; the tool tip holds it whole.
+    box->ensurePolished();
+    const QString text = box->toolTip();
+    const int room = box->width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+    box->setText(box->fontMetrics().elidedText(text, Qt::ElideMiddle, qMax(0, room)));
+    box->setCursorPosition(0);
 }
 
 void TFactsPanel::ApplyTexts(const QColor& linkColour)
@@ -86,6 +111,7 @@ void TFactsPanel::ApplyTexts(const QColor& linkColour)
         linkColour.name(), Msg(MSG_MOREINFO).toHtmlEscaped()));
     for (QLabel* label : m_labels)
         label->adjustSize();
+    fitSheet();
 }
 
 void TFactsPanel::FitBoxes()
@@ -93,7 +119,24 @@ void TFactsPanel::FitBoxes()
     constexpr int Gap = 10;
     for (int n = 1; n <= 16; ++n) {
         QLineEdit* box = EditBox(n);
-        const int right = n % 2 == 1 ? Label(LabelOfBox(n + 1))->x() : width();
+        const int right = n % 2 == 1 ? Label(LabelOfBox(n + 1))->x() : width() - 2;
         box->resize(qMax(40, right - Gap - box->x()), box->height());
+        showFitting(box);
     }
+    fitSheet();
+}
+
+int TFactsPanel::ContentHeight() const { return m_sheet->minimumHeight() + 2; }
+
+void TFactsPanel::fitSheet()
+{
+    // The skin places the labels and boxes; the sheet is as tall as they need.
+    m_sheet->setMinimumHeight(m_sheet->childrenRect().bottom() + 6);
+}
+
+void TFactsPanel::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    // Inside the panel's one-pixel border.
+    m_scroll->setGeometry(rect().adjusted(1, 1, -1, -1));
 }

@@ -7,10 +7,12 @@
 
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 
 // The facts of the selected queued file, as the skin places them: Label7 to
 // Label26 and EditBox1 to EditBox16 lie inside this panel. Label26 is the
-// "More Information..." link.
+// "More Information..." link. They lie on a sheet that scrolls when the panel
+// is made shorter than they need, as on a small screen.
 class TFactsPanel : public QFrame {
     Q_OBJECT
 
@@ -24,6 +26,8 @@ public:
     // Widens each box up to the next column, or to the panel's edge, once
     // the skin has placed them.
     void FitBoxes();
+    // The sheet's height, below which the panel scrolls.
+    int ContentHeight() const;
 
     // Label7..Label26 as 7..26, EditBox1..16 as 1..16.
     QLabel* Label(int n) const { return m_labels[n - 7]; }
@@ -32,7 +36,15 @@ public:
 Q_SIGNALS:
     void MoreInformation();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void fitSheet();
+    void showFitting(QLineEdit* box);
+
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_sheet = nullptr;
     QLabel* m_labels[20] = {};
     QLineEdit* m_boxes[16] = {};
 };

@@ -55,8 +55,15 @@ QByteArray ReportFileBytes(const QString& report)
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     QByteArray bytes;
     for (const QString& line : std::as_const(lines))
-        bytes += line.toUtf8() + "\r\n";
+        bytes += line.toUtf8() + '\n';
     return bytes;
+}
+
+QString SuggestedReportPath(const QString& documentsDir, const QString& mediaPath)
+{
+    const QString base = QFileInfo(mediaPath).completeBaseName();
+    const QString name = (base.isEmpty() ? Msg(MSG_FILE_INFO_FILE) : base) + u".txt"_s;
+    return documentsDir.isEmpty() ? name : QDir(documentsDir).filePath(name);
 }
 
 TfrmFileInfo::TfrmFileInfo(QWidget* parent) : QDialog(parent)
@@ -109,6 +116,7 @@ TfrmFileInfo::TfrmFileInfo(QWidget* parent) : QDialog(parent)
 void TfrmFileInfo::LoadReport(const QString& path)
 {
     MemoInfo->clear();
+    m_mediaPath = path;
     if (!QFileInfo(path).isFile()) return;
     QString error;
     const std::optional<QString> report = MediaInfoReport(path, error);
@@ -125,10 +133,7 @@ bool TfrmFileInfo::SaveReport()
     QString caption = Msg(MSG_SAVE_FILE_INFO);
     while (caption.endsWith(u'.'))
         caption.chop(1);
-    const QString documents = ShellFolderPath(u"Personal"_s);
-    const QString suggested = documents.isEmpty()
-                                  ? Msg(MSG_FILE_INFO_FILE)
-                                  : QDir(documents).filePath(Msg(MSG_FILE_INFO_FILE));
+    const QString suggested = SuggestedReportPath(ShellFolderPath(u"Personal"_s), m_mediaPath);
     const QString path = ChooseSaveFile(this, caption, suggested, SaveFilter(), u"txt"_s);
     if (path.isEmpty()) return false;
     if (!WriteFileAtomically(path, ReportFileBytes(Report()))) {

@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPainter>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -161,4 +162,20 @@ void TFileListView::DropCurrentRowOn(QTreeWidgetItem* target)
     int to = target ? indexOfTopLevelItem(target) : topLevelItemCount() - 1;
     if (target && to > from) --to;  // the taken row no longer counts
     MoveRow(from, to);
+}
+
+void TFileListView::SetEmptyHint(const QString& hint)
+{
+    m_emptyHint = hint;
+    viewport()->update();
+}
+
+void TFileListView::paintEvent(QPaintEvent* event)
+{
+    QTreeWidget::paintEvent(event);
+    if (topLevelItemCount() > 0 || m_emptyHint.isEmpty()) return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport()->rect().adjusted(8, 4, -8, -4), Qt::AlignCenter | Qt::TextWordWrap,
+                     m_emptyHint);
 }

@@ -30,6 +30,9 @@ public:
     // A row dragged within the list: the current row goes before the target
     // row, or to the end when dropped below the last row (no target).
     void DropCurrentRowOn(QTreeWidgetItem* target);
+    // What to do, shown in the list while it is empty.
+    void SetEmptyHint(const QString& hint);
+    QString EmptyHint() const { return m_emptyHint; }
 
 Q_SIGNALS:
     void FilesDropped(const QStringList& paths);
@@ -39,7 +42,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool acceptsDrag(const QDropEvent* event) const;
+
+    QString m_emptyHint;
 };

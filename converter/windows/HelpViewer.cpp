@@ -89,6 +89,8 @@ void ShowHelpTopic(QWidget* owner, const QString& topic)
     }
     viewer->setWindowTitle(MsgFormat(MSG_HELP_TITLE, Msg(MSG_APPLICATION_TITLE)));
     viewer->ShowPage(QUrl::fromLocalFile(path));
+    // A minimised help window comes back as it was before.
+    viewer->setWindowState(viewer->windowState() & ~Qt::WindowMinimized);
     viewer->show();
     viewer->raise();
     viewer->activateWindow();
@@ -135,7 +137,7 @@ void THelpViewer::followLink(const QUrl& link)
 {
     const QUrl target = BrowserHelp->source().resolved(link);
     if (!target.isLocalFile()) {
-        ShellOpen(link.toString());
+        OpenLink(link.toString());
         return;
     }
     const QString file = target.toLocalFile();

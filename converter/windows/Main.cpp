@@ -25,12 +25,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
 
@@ -99,10 +101,21 @@ const ActionEntry Actions[] = {
     {"ActionCapture", MSG_CAPTURE, UnderPicture, {}, {}},
     {"ActionBurnDVD", MSG_BURNDVD, UnderPicture, {}, {}},
     {"ActionTransferManager", MSG_TRANSFER_MANAGER, {}, {}, {}},
-    // The toolbar's own captions of two menu commands, drawn under the picture.
-    {"ActionToolbarSettings", MSG_SETTINGS, UnderPicture, {}, {}},
-    {"ActionToolbarHelp", MSG_HELP_CONTENT, UnderPicture, {}, {}},
+    // The toolbar's own short captions of two menu commands, drawn under the
+    // picture; the menu's words are their tool tips.
+    {"ActionToolbarSettings", MSG_TOOLBAR_SETTINGS, UnderPicture, {}, MSG_SETTINGS},
+    {"ActionToolbarHelp", MSG_TOOLBAR_HELP, UnderPicture, {}, MSG_HELP_CONTENT},
 };
+
+// The commands that start a sibling program, and its file beside ours.
+const std::pair<const char*, QString> SiblingPrograms[] = {{"ActionCapture", u"snapreel"_s},
+                                                           {"ActionBurnDVD", u"discreel"_s}};
+
+bool SiblingProgramPresent(const QString& program)
+{
+    const QFileInfo file(ExecutableFolder() + program);
+    return file.isFile() && file.isExecutable();
+}
 
 // The format actions, in the order of the output formats.
 constexpr int FirstFormatAction = 16;
@@ -139,6 +152,8 @@ TfrmMain::TfrmMain(TGlobalVars& vars, QWidget* parent)
 {
     setObjectName(u"frmMain"_s);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    InstallScreenKeeper();
+    InstallSharpIcons();
     createControls();
     createActions();
     createMenus();
@@ -302,16 +317,21 @@ void TfrmMain::createActions()
     on("ActionHelp", [this] { popupAtCursor(PopupMenuHelp); });
     on("ActionHelpContent", [this] { ShowHelpTopic(this, BuildConstants::HelpContentTopic); });
     on("ActionQuickStart", [this] { ShowHelpTopic(this, BuildConstants::QuickStartTopic); });
-    on("ActionOnlineResources", [] { ShellOpen(Msg(MSG_HOMEPAGE)); });
-    on("ActionContactTechnicalSupport", [] { ShellOpen(u"mailto:"_s + Msg(MSG_SUPPORT_MAIL)); });
+    on("ActionOnlineResources", [] { OpenWebPage(Msg(MSG_HOMEPAGE)); });
+    on("ActionContactTechnicalSupport", [] { WriteMailTo(Msg(MSG_SUPPORT_MAIL)); });
     on("ActionAbout", &TfrmMain::openAbout);
     on("ActionMin", [this] { showMinimized(); });
     on("ActionClose", [this] { close(); });
     on("ActionExit", [] { QApplication::exit(0); });
-    // The sibling programs are not part of this suite; a missing one fails
-    // silently, as any missing sibling does.
-    on("ActionCapture", [] { ShellOpen(ExecutableFolder() + u"snapreel"_s); });
-    on("ActionBurnDVD", [] { ShellOpen(ExecutableFolder() + u"discreel"_s); });
+    // The sibling programs are not part of this suite: their commands show
+    // only where the program lies beside this one.
+    for (const auto& [name, program] : SiblingPrograms) {
+        QAction* sibling = Action(QString::fromLatin1(name));
+        sibling->setVisible(SiblingProgramPresent(program));
+        connect(sibling, &QAction::triggered, this, [program] {
+            QProcess::startDetached(ExecutableFolder() + program, {}, ProgramFolder());
+        });
+    }
     on("ActionTransferManager", &TfrmMain::startTransferManager);
     on("ActionToolbarSettings", [this] { Action(u"ActionSettings"_s)->trigger(); });
     on("ActionToolbarHelp", [this] { Action(u"ActionHelpContent"_s)->trigger(); });
@@ -465,14 +485,50 @@ void TfrmMain::applySkin()
         list->setGeometry(profile);
     ComboBoxFormat->setGeometry(profile.translated(0, -FormatRowAbove));
     Label27->move(m_topLabels[4]->x(), m_topLabels[4]->y() - FormatRowAbove);
+    fitToScreen();
+}
+
+void TfrmMain::fitToScreen()
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    // Enough of the panel stays for a few facts beside its scroll bar.
+    constexpr int LeastFactsHeight = 80;
+    const int excess = height() - screen->availableGeometry().height();
+    const int shrink = qMin(excess, ScrollBox->height() - LeastFactsHeight);
+    if (shrink <= 0) return;
+    ScrollBox->resize(ScrollBox->width(), ScrollBox->height() - shrink);
+    ImageMain->resize(ImageMain->width(), ImageMain->height() - shrink);
+    setFixedSize(width(), height() - shrink);
 }
 
 void TfrmMain::layOut()
 {
     placeDesignLayout();
     applySkin();
+    closeToolbarGaps();
     if (!m_vars.ShowAllFormats) ApplyEditionLayout();
     showToolbar(m_vars.ShowAllFormats);
+}
+
+void TfrmMain::closeToolbarGaps()
+{
+    // The toolbar closes up over a hidden command's button; Exit, and the
+    // line before it, keep their place at the end.
+    for (int n = 10; n >= 1; --n) {
+        TSkinButton* hidden = ToolbarButton[n];
+        if (!hidden->BoundAction() || hidden->BoundAction()->isVisible()) continue;
+        const int from = hidden->x();
+        const int step = ToolbarButton[n + 1]->x() - from;
+        int last = from;
+        for (int k = 1; k < 13; ++k)
+            last = qMax(last, ToolbarButton[k]->x());
+        for (int k = 1; k < 13; ++k)
+            if (ToolbarButton[k]->x() > from)
+                ToolbarButton[k]->move(ToolbarButton[k]->x() - step, ToolbarButton[k]->y());
+        for (TSkinImage* line : ToolbarImageLine)
+            if (line->x() > from && line->x() < last) line->move(line->x() - step, line->y());
+    }
 }
 
 void TfrmMain::ApplyEditionLayout()
@@ -493,8 +549,9 @@ void TfrmMain::ApplyEditionLayout()
 
 void TfrmMain::showToolbar(bool shown)
 {
+    // A button whose command is hidden stays hidden.
     for (TSkinButton* button : ToolbarButton)
-        button->setVisible(shown);
+        button->setVisible(shown && (!button->BoundAction() || button->BoundAction()->isVisible()));
     for (TSkinImage* line : ToolbarImageLine)
         line->setVisible(shown);
     MainButton[6]->setVisible(shown);
@@ -507,8 +564,10 @@ void TfrmMain::showToolbar(bool shown)
 void TfrmMain::restoreState()
 {
     bool firstStart = false;
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
     try {
-        firstStart = LoadStartupSettings(m_vars, ProgramFolder(), ShellFolderPath(u"Personal"_s));
+        firstStart =
+            LoadStartupSettings(m_vars, ProgramFolder(), ShellFolderPath(u"Personal"_s), videos);
     } catch (const IniWriteError& error) {
         ShowErrorBox(error.text());
     }
@@ -528,6 +587,7 @@ void TfrmMain::restoreState()
     refreshProfileLists();
     SelectFormat(m_vars.OutputFormat);
     m_catalogue.RestoreDeviceChoice(m_vars);
+    PrepareDefaultOutputFolder(m_vars.LastOutputOpenDir, videos);
     editOutputFileName->setText(m_vars.LastOutputOpenDir);
     RestoreWindowPlacement(SettingsFilePath(), u"Form"_s, this);
 
@@ -574,6 +634,7 @@ void TfrmMain::ApplyTexts()
     m_topLabels[1]->move(m_topLabels[0]->x() + m_topLabels[0]->width() + 4, m_topLabels[1]->y());
     ScrollBox->ApplyTexts(SkinLinkColor(m_defaultSkin));
     refreshFacts();
+    m_list->SetEmptyHint(Msg(MSG_DROP_HINT));
 
     for (const ActionEntry& entry : Actions) {
         QAction* action = Action(QString::fromLatin1(entry.name));

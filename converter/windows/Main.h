@@ -128,6 +128,10 @@ private:
     // The design places, the skin, and this edition's moves unless every
     // format shows.
     void layOut();
+    // On a screen too low for the skin, the facts panel gives up height and
+    // scrolls, so the whole window stays reachable.
+    void fitToScreen();
+    void closeToolbarGaps();
     void restoreState();
     void buildLanguageMenu();
     void chooseLanguage(const QString& caption);

@@ -129,7 +129,7 @@ std::optional<QString> TfrmMain::AskProfileName(const QString& initial)
 bool TfrmMain::Confirm(const QString& text, const QString& caption)
 {
     return ShowLocalizedDialog(text, caption, TDialogType::Confirmation,
-                               {Msg(MSG_YES), Msg(MSG_NO)}, dbYes | dbNo) == 6;
+                               {Msg(MSG_YES), Msg(MSG_NO)}, dbYes | dbNo) == drYes;
 }
 
 void TfrmMain::Inform(const QString& text, const QString& caption)

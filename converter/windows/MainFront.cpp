@@ -139,7 +139,7 @@ void TfrmMain::ShowTrayBalloon(const QString& title, const QString& text, TMessa
     m_tray->ShowBalloon(title, text, icon, seconds);
 }
 
-int TfrmMain::RunShutdownCountdown() { return ::RunShutdownCountdown(this); }
+int TfrmMain::RunShutdownCountdown() { return ::RunShutdownCountdown(this, m_vars.ShutdownFlag); }
 
 void TfrmMain::SendToTray()
 {

@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QList>
+#include <QProxyStyle>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -112,7 +113,39 @@ int RunBox(const QString& text, const QString& caption, QMessageBox::Icon icon,
     return drCancel;
 }
 
+// The platform style with the message icons drawn from pictures that stay
+// sharp at any scale, where the built-in ones are small bitmaps blown up.
+class SharpIconStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap pixmap, const QStyleOption* option,
+                       const QWidget* widget) const override
+    {
+        switch (pixmap) {
+            case SP_MessageBoxWarning:
+                return QIcon(u":/skinlook/box-warning.svg"_s);
+            case SP_MessageBoxCritical:
+                return QIcon(u":/skinlook/box-error.svg"_s);
+            case SP_MessageBoxInformation:
+                return QIcon(u":/skinlook/box-information.svg"_s);
+            case SP_MessageBoxQuestion:
+                return QIcon(u":/skinlook/box-question.svg"_s);
+            default:
+                return QProxyStyle::standardIcon(pixmap, option, widget);
+        }
+    }
+};
+
 }  // namespace
+
+void InstallSharpIcons()
+{
+    if (!qApp || dynamic_cast<SharpIconStyle*>(QApplication::style())) return;
+    // Built from the style's name: the application owns, and deletes, the
+    // style it replaces.
+    QApplication::setStyle(new SharpIconStyle(QApplication::style()->name()));
+}
 
 QMessageBox::StandardButton StandardButtonOf(TDialogButton button)
 {

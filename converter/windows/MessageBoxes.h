@@ -74,3 +74,7 @@ QMessageBox::StandardButton StandardButtonOf(TDialogButton button);
 
 // The least width of a localised dialog's buttons, in dialog units.
 int LocalizedButtonUnits();
+
+// Gives every message box, and every window showing a message icon, icons
+// drawn sharp at the screen's scale. Once per program, before its windows.
+void InstallSharpIcons();

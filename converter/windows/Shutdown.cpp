@@ -2,6 +2,7 @@
 
 #include "engine/ProgressView.h"
 #include "localisation/MessageTable.h"
+#include "localisation/ShutdownActions.h"
 #include "windows/DialogSeam.h"
 
 #include <QGuiApplication>
@@ -21,12 +22,13 @@ constexpr int CountdownSeconds = 30;
 
 }  // namespace
 
-TfrmShutdown::TfrmShutdown(QWidget* parent) : QDialog(parent)
+TfrmShutdown::TfrmShutdown(int action, QWidget* parent) : QDialog(parent)
 {
     setObjectName(u"frmShutdown"_s);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-    setWindowTitle(Msg(MSG_SHUTDOWN_TITLE));
+    const QString caption = ShutdownActionCaption(action);
+    setWindowTitle(caption.isEmpty() ? Msg(MSG_SHUTDOWN_TITLE) : caption);
 
     auto* icon = new QLabel(this);
     icon->setObjectName(u"ImageWarning"_s);
@@ -42,7 +44,7 @@ TfrmShutdown::TfrmShutdown(QWidget* parent) : QDialog(parent)
     LabelWarning->setFont(warningFont);
 
     LabelShutdownDescription =
-        new QLabel(MsgFormat(MSG_WARNING_DETAIL, Msg(MSG_APPLICATION_TITLE)), this);
+        new QLabel(MsgFormat(MSG_WARNING_DETAIL, Msg(MSG_APPLICATION_TITLE), caption), this);
     LabelShutdownDescription->setObjectName(u"LabelShutdownDescription"_s);
     LabelShutdownDescription->setTextFormat(Qt::PlainText);
     LabelShutdownDescription->setWordWrap(true);
@@ -118,8 +120,8 @@ void TfrmShutdown::showEvent(QShowEvent* event)
     move(frame.topLeft());
 }
 
-int RunShutdownCountdown(QWidget* owner)
+int RunShutdownCountdown(QWidget* owner, int action)
 {
-    TfrmShutdown dialog(owner);
+    TfrmShutdown dialog(action, owner);
     return ExecModal(dialog) == QDialog::Accepted ? mrOk : mrCancel;
 }

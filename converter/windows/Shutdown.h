@@ -7,14 +7,15 @@ class QPushButton;
 class QTimer;
 class QWidget;
 
-// The last chance to keep the computer running after a batch: counts down
-// from 30 and closes with Accepted one second after showing 0, unless the
-// user cancels (Rejected).
+// The last chance to stop the end-of-batch action: names the chosen action,
+// counts down from 30 and closes with Accepted one second after showing 0,
+// unless the user cancels (Rejected).
 class TfrmShutdown : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmShutdown(QWidget* parent = nullptr);
+    // action is the ShutdownFlag of the settings, 0 to 5.
+    explicit TfrmShutdown(int action, QWidget* parent = nullptr);
 
     int SecondsLeft() const { return m_counter; }
     // How long one step of the countdown lasts; tests make it short or stop
@@ -42,4 +43,4 @@ private:
 
 // Shows the countdown modally over owner: mrOk when it ran out, mrCancel when
 // the user stopped it.
-int RunShutdownCountdown(QWidget* owner);
+int RunShutdownCountdown(QWidget* owner, int action);

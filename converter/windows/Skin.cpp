@@ -384,14 +384,73 @@ void TSkinButton::paintEvent(QPaintEvent*)
     }
 }
 
-void TSkinButton::paintCaption(QPainter& painter, State state)
+TSkinButton::CaptionLayout TSkinButton::layCaption(State state) const
 {
     const Caption caption = splitCaption(text());
+    CaptionLayout laid;
     // Blanks that once made room for a picture's icon would only pull the
     // caption off centre.
-    QString text = caption.text.trimmed();
-    if (text.isEmpty()) return;
+    laid.text = caption.text.trimmed();
+    if (laid.text.isEmpty()) return laid;
+    const QString whole = laid.text;
 
+    QFont font = this->font();
+    if (caption.breaks > 0) {
+        // Under the picture: a smaller font, wrapped within the band the line
+        // breaks leave below the picture's area, but always room for two lines.
+        font = smallerFont(font, 0.9);
+        const int line = QFontMetrics(font).lineSpacing();
+        const int top = std::clamp(caption.breaks * line, 0, qMax(0, height() - 2 * line));
+        laid.area = QRect(2, top, width() - 4, height() - top);
+        // The dots of a menu caption say "a dialog follows"; under a
+        // picture they only take room.
+        if (laid.text.endsWith(u"..."_s)) laid.text.chop(3);
+        laid.flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+        // The longest word decides first: shrinking for it keeps words whole.
+        const QStringList words = laid.text.split(u' ', Qt::SkipEmptyParts);
+        const QString longest = *std::max_element(
+            words.begin(), words.end(),
+            [](const QString& a, const QString& b) { return a.size() < b.size(); });
+        font = fittingFont(font, laid.area, Qt::AlignHCenter | Qt::TextSingleLine, longest);
+        font = fittingFont(font, laid.area, laid.flags, laid.text);
+        // A word wider than the button cannot wrap: one elided line instead.
+        const QFontMetrics metrics(font);
+        if (std::any_of(words.begin(), words.end(), [&](const QString& word) {
+                return metrics.horizontalAdvance(word) > laid.area.width();
+            })) {
+            laid.flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
+            laid.text = metrics.elidedText(laid.text, Qt::ElideRight, laid.area.width());
+        }
+    } else {
+        laid.area = rect().adjusted(6, 0, -6, 0);
+        if (state == State::MouseDown) laid.area.translate(0, 1);
+        // One line in a slightly smaller font if need be; a button tall
+        // enough wraps a long caption rather than shrinking it further.
+        laid.flags = Qt::AlignCenter | Qt::TextSingleLine;
+        const QFont base = font;
+        font = fittingFont(base, laid.area, laid.flags, laid.text);
+        const bool fits = QFontMetrics(font).horizontalAdvance(laid.text) <= laid.area.width();
+        const bool shrunkFar = QFontInfo(font).pointSizeF() < QFontInfo(base).pointSizeF() - 1;
+        if ((!fits || shrunkFar) && laid.area.height() >= 2 * QFontMetrics(base).lineSpacing()) {
+            laid.flags = Qt::AlignCenter | Qt::TextWordWrap;
+            font = fittingFont(base, laid.area, laid.flags, laid.text);
+        }
+        if (laid.flags & Qt::TextSingleLine)
+            laid.text = QFontMetrics(font).elidedText(laid.text, Qt::ElideRight, laid.area.width());
+    }
+    laid.font = font;
+    const QRect need = QFontMetrics(font).boundingRect(laid.area, laid.flags, laid.text);
+    laid.whole = laid.text == whole.left(laid.text.size()) && !laid.text.endsWith(QChar(0x2026)) &&
+                 need.width() <= laid.area.width() && need.height() <= laid.area.height();
+    return laid;
+}
+
+bool TSkinButton::CaptionFits() const { return !m_captionShown || layCaption(State::Normal).whole; }
+
+void TSkinButton::paintCaption(QPainter& painter, State state)
+{
+    const CaptionLayout laid = layCaption(state);
+    if (laid.text.isEmpty()) return;
     QColor color = m_captionColor.isValid()
                        ? m_captionColor
                        : palette().color(QPalette::Active, QPalette::ButtonText);
@@ -401,51 +460,9 @@ void TSkinButton::paintCaption(QPainter& painter, State state)
                     : palette().color(QPalette::Disabled, QPalette::ButtonText);
     else if (state != State::Normal && m_captionHoverColor.isValid())
         color = m_captionHoverColor;
-
-    QFont font = this->font();
-    QRect area;
-    int flags = 0;
-    if (caption.breaks > 0) {
-        // Under the picture: a smaller font, wrapped within the band the line
-        // breaks leave below the picture's area, but always room for two lines.
-        font = smallerFont(font, 0.9);
-        const int line = QFontMetrics(font).lineSpacing();
-        const int top = std::clamp(caption.breaks * line, 0, qMax(0, height() - 2 * line));
-        area = QRect(2, top, width() - 4, height() - top);
-        // The dots of a menu caption say "a dialog follows"; under a
-        // picture they only take room.
-        if (text.endsWith(u"..."_s)) text.chop(3);
-        flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
-        font = fittingFont(font, area, flags, text);
-        // A word wider than the button cannot wrap: one elided line instead.
-        const QFontMetrics metrics(font);
-        const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
-        if (std::any_of(words.begin(), words.end(), [&](const QString& word) {
-                return metrics.horizontalAdvance(word) > area.width();
-            })) {
-            flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
-            text = metrics.elidedText(text, Qt::ElideRight, area.width());
-        }
-    } else {
-        area = rect().adjusted(6, 0, -6, 0);
-        if (state == State::MouseDown) area.translate(0, 1);
-        // One line in a slightly smaller font if need be; a button tall
-        // enough wraps a long caption rather than shrinking it further.
-        flags = Qt::AlignCenter | Qt::TextSingleLine;
-        const QFont base = font;
-        font = fittingFont(base, area, flags, text);
-        const bool fits = QFontMetrics(font).horizontalAdvance(text) <= area.width();
-        const bool shrunkFar = QFontInfo(font).pointSizeF() < QFontInfo(base).pointSizeF() - 1;
-        if ((!fits || shrunkFar) && area.height() >= 2 * QFontMetrics(base).lineSpacing()) {
-            flags = Qt::AlignCenter | Qt::TextWordWrap;
-            font = fittingFont(base, area, flags, text);
-        }
-        if (flags & Qt::TextSingleLine)
-            text = QFontMetrics(font).elidedText(text, Qt::ElideRight, area.width());
-    }
-    painter.setFont(font);
+    painter.setFont(laid.font);
     painter.setPen(color);
-    painter.drawText(area, flags, text);
+    painter.drawText(laid.area, laid.flags, laid.text);
 }
 
 // ---------------------------------------------------------------------------
@@ -604,6 +621,7 @@ $W > QComboBox QAbstractItemView {
 }
 
 $W > #ScrollBox { background-color: {panel}; border: 1px solid {border}; border-radius: 8px; }
+$W > #ScrollBox QScrollArea, $W > #ScrollBox #FactsSheet { background: transparent; border: none; }
 $W > #ScrollBox QLabel { color: {textDim}; background: transparent; }
 $W > #ScrollBox QLabel#Label7, $W > #ScrollBox QLabel#Label14, $W > #ScrollBox QLabel#Label21 {
     color: {accentBright}; font-weight: bold;

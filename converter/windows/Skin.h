@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
@@ -130,6 +131,9 @@ public:
 
     State CurrentState() const;
     QSize sizeHint() const override;
+    // Whether the caption is drawn whole: not cut short and within the
+    // button, at the font it is shrunk to.
+    bool CaptionFits() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -138,6 +142,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    struct CaptionLayout {
+        QString text;  // as drawn
+        QFont font;
+        QRect area;
+        int flags = 0;
+        bool whole = true;
+    };
+    CaptionLayout layCaption(State state) const;
     void syncFromAction();
     void paintCaption(QPainter& painter, State state);
 

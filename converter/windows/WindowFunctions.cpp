@@ -1,11 +1,13 @@
 #include "windows/WindowFunctions.h"
 
 #include "windows/DialogSeam.h"
+#include "windows/MessageBoxes.h"
 
 #include "base/IniFile.h"
 #include "localisation/MessageTable.h"
 #include "localisation/Placement.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
@@ -13,9 +15,12 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
 
@@ -58,12 +63,110 @@ void WaitCursor::end()
     if (--waitDepth == 0) QGuiApplication::restoreOverrideCursor();
 }
 
-void ShellOpen(const QString& target)
+bool ShellOpen(const QString& target)
 {
     const QString text = target.trimmed();
-    if (text.isEmpty()) return;
+    if (text.isEmpty()) return false;
     const WaitCursorScope wait;
-    QDesktopServices::openUrl(ShellUrl(text));
+    const QUrl url = ShellUrl(text);
+    if (!url.isLocalFile() && !DesktopHandlesScheme(url.scheme())) return false;
+    return QDesktopServices::openUrl(url);
+}
+
+bool DesktopHandlesScheme(const QString& scheme)
+{
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty()) return true;
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("x-scheme-handler/") + scheme.toLower()});
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished();
+        return true;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 &&
+           !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+void OpenWebPage(const QString& address)
+{
+    if (!ShellOpen(address))
+        ShowMessageBox(MsgFormat(MSG_NO_BROWSER, address), Msg(MSG_APPLICATION_TITLE),
+                       mbIconInformation);
+}
+
+void WriteMailTo(const QString& address)
+{
+    if (!ShellOpen(QStringLiteral("mailto:") + address))
+        ShowMessageBox(MsgFormat(MSG_NO_MAIL_CLIENT, address), Msg(MSG_APPLICATION_TITLE),
+                       mbIconInformation);
+}
+
+void OpenLink(const QString& target)
+{
+    static const QString mail = QStringLiteral("mailto:");
+    if (target.startsWith(mail, Qt::CaseInsensitive))
+        WriteMailTo(target.mid(mail.size()));
+    else
+        OpenWebPage(target);
+}
+
+namespace {
+
+// The screen a window belongs to: its owner's, else the one under its middle.
+const QScreen* HomeScreen(const QWidget* window)
+{
+    if (const QWidget* owner = window->parentWidget())
+        if (const QScreen* screen = owner->window()->screen()) return screen;
+    if (const QScreen* screen = QGuiApplication::screenAt(window->geometry().center()))
+        return screen;
+    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
+class ScreenKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (!window->isWindow()) return false;
+        // Menus and tips place themselves beside what they belong to.
+        const Qt::WindowType type = window->windowType();
+        if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen) return false;
+        KeepWindowOnScreen(window);
+        return false;
+    }
+};
+
+}  // namespace
+
+void KeepWindowOnScreen(QWidget* window)
+{
+    const QScreen* screen = HomeScreen(window);
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    // The frame's share, known once the window has been shown.
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    if (area.contains(frame)) return;
+    const QRect fitted = ClampToScreen(frame, area);
+    const QSize size = (fitted - margins).size().expandedTo(window->minimumSize());
+    if (size != inner.size()) window->resize(size.boundedTo(window->maximumSize()));
+    window->move(fitted.topLeft());
+}
+
+void InstallScreenKeeper()
+{
+    static QPointer<ScreenKeeper> keeper;
+    if (keeper || !qApp) return;
+    keeper = new ScreenKeeper(qApp);
+    qApp->installEventFilter(keeper);
 }
 
 bool BrowseForFolder(QWidget* owner, QString& path, const QString& title)

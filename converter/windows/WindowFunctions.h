@@ -11,8 +11,30 @@ class QWidget;
 
 // Opens a document, folder or web address with the desktop's handler for it.
 // Paths open as files, "scheme:..." as it stands, and "www.<host>..." as an
-// https address. Blank text does nothing.
-void ShellOpen(const QString& target);
+// https address. Blank text does nothing. False when nothing could take it:
+// no handler for the address's scheme (no browser, no mail program) or the
+// desktop refused it.
+bool ShellOpen(const QString& target);
+
+// Whether the desktop names a program for addresses of a scheme ("https",
+// "mailto"), as xdg-mime answers; where it cannot be asked, the desktop is
+// trusted to have one.
+bool DesktopHandlesScheme(const QString& scheme);
+
+// Opens a web page, or says that no browser can show it.
+void OpenWebPage(const QString& address);
+// Starts a mail to the address, or says that no mail program can write it
+// and names the address.
+void WriteMailTo(const QString& address);
+// A "mailto:" address as WriteMailTo, any other as OpenWebPage.
+void OpenLink(const QString& target);
+
+// Keeps every window the program opens whole on the screen it belongs to
+// (its owner's, else the one it opens on): larger ones shrink to the
+// screen's free area, those hanging over an edge move in. Once per program.
+void InstallScreenKeeper();
+// Does it for one window now.
+void KeepWindowOnScreen(QWidget* window);
 
 // Lets the user pick a folder, starting at path; true and path replaced when
 // one was picked.

@@ -179,7 +179,7 @@ def toolbar_picture(icon, state, marks_current):
         s, a = ACCENT_BRIGHT, ACCENT_BRIGHT
         tile = (f'<rect x="2.5" y="2.5" width="{TB_W - 5}" height="{TB_H - 5}" rx="7" '
                 f'fill="{TILE_CURRENT}" stroke="{TILE_CURRENT_EDGE}"/>'
-                f'<rect x="15" y="{TB_H - 5}" width="{TB_W - 30}" height="2.5" rx="1.25" '
+                f'<rect x="15" y="4.5" width="{TB_W - 30}" height="2.5" rx="1.25" '
                 f'fill="{ACCENT}"/>')
     else:
         s, a = ICON_OFF, ICON_OFF

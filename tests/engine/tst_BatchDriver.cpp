@@ -349,7 +349,7 @@ private Q_SLOTS:
         QCOMPARE(f.front.countdowns, clean ? 1 : 0);
         if (clean) {
             QCOMPARE(f.front.balloons.first(),
-                     "Corvane Clipforge Information: Convertion complete! " +
+                     "Corvane Clipforge Information: Conversion complete! " +
                          QString::number(states.size()) + " converted, 0 failed. (10s)");
             QCOMPARE(f.front.progressCaption, Msg(MSG_LABEL_ENCODINGFINISHED));
             QCOMPARE(f.front.labels.value(TProgressLabel::LabelBatch), "Batch=100%");
@@ -797,8 +797,8 @@ private Q_SLOTS:
             << "avcore.dll" << true << "new/deep" << int(mrYes) << "" << true;
         QTest::newRow("folder cannot be made")
             << "avcore.dll" << true << "blocker/deep" << int(mrYes)
-            << "Fail: Fail to create directory! Please check if output folder have the right "
-               "format!"
+            << "Failed: The folder could not be created! Please check that the output "
+               "folder's name is right!"
             << false;
     }
 

@@ -64,6 +64,35 @@ private Q_SLOTS:
         }
     }
 
+    // Texts users read name this platform's things and are spelled right:
+    // words that crept in from another system or by a slip stay out, in the
+    // built-in English and in every file.
+    void textsFitThisPlatform_data()
+    {
+        QTest::addColumn<QString>("file");  // empty: the built-in texts
+        QTest::newRow("built-in") << QString();
+        for (const char* file : {"english.ini", "french.ini", "deutsch.ini", "italian.ini"})
+            QTest::newRow(file) << file;
+    }
+
+    void textsFitThisPlatform()
+    {
+        QFETCH(QString, file);
+        ResetMessageTable();
+        if (!file.isEmpty()) QVERIFY(LoadLanguage(folder() + u'/' + file));
+        static const QRegularExpression wrong(QStringLiteral(
+            "Windows|DirectShow|\\bARM-|Conveting|Convertion|quliaty|Faild|do not exist|"
+            "Can not|can not|following character[^s]|Narrow-Wide|48000kHz|shutdown [A-Z]|"
+            "on your photo|the try"));
+        for (int i = 0; i < MSG_KEY_COUNT; ++i) {
+            const QString text = Msg(MsgKey(i));
+            const QRegularExpressionMatch match = wrong.match(text);
+            QVERIFY2(!match.hasMatch(),
+                     qPrintable(MsgKeyName(MsgKey(i)) + u": " + match.captured()));
+        }
+        ResetMessageTable();
+    }
+
     void translationsReplaceTheEnglishTexts_data()
     {
         QTest::addColumn<QString>("file");

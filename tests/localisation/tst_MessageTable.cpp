@@ -30,8 +30,8 @@ private Q_SLOTS:
         QFile f(CLIPFORGE_TESTS_DIR "/localisation/builtin_texts.json");
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QJsonArray list = QJsonDocument::fromJson(f.readAll()).array();
-        QCOMPARE(list.size(), 314);
-        QCOMPARE(int(MSG_KEY_COUNT), 314);
+        QCOMPARE(list.size(), 319);
+        QCOMPARE(int(MSG_KEY_COUNT), 319);
         for (int i = 0; i < MSG_KEY_COUNT; ++i) {
             const QJsonArray entry = list[i].toArray();
             QCOMPARE(MsgKeyName(MsgKey(i)), entry[0].toString());
@@ -130,7 +130,7 @@ private Q_SLOTS:
         const QString withoutSection = languageFile("empty.ini", "[Other]\nMSG_OK=x\n");
         LoadLanguage(withoutSection);
         QCOMPARE(Msg(MSG_OK), QStringLiteral("OK"));
-        QCOMPARE(Msg(MSG_HIGH_Q), QStringLiteral("High quliaty,\nlarge size"));
+        QCOMPARE(Msg(MSG_HIGH_Q), QStringLiteral("High quality,\nlarge size"));
         // A file without the section still normalises every text.
         const QString padded = languageFile("padded.ini", "[LANGRES]\nMSG_OK=  O  K  \n");
         LoadLanguage(padded);

@@ -57,6 +57,36 @@ private Q_SLOTS:
         QCOMPARE(later.LastOutputOpenDir, QStringLiteral("/home/u/Documents"));
     }
 
+    // The videos folder is the first output folder, and is made when missing;
+    // a folder the user chose is never made behind their back.
+    void videosFolderIsTheFirstOutputFolder()
+    {
+        const QString videos = m_program.filePath("home/Videos");
+        TGlobalVars vars;
+        QVERIFY(LoadStartupSettings(vars, m_program.path(), "/home/u/Documents", videos));
+        QCOMPARE(vars.LastOutputOpenDir, videos);
+        QCOMPARE(vars.LastInputOpenDir, QStringLiteral("/home/u/Documents"));
+        QVERIFY(!QFileInfo::exists(videos));
+        QVERIFY(PrepareDefaultOutputFolder(vars.LastOutputOpenDir, videos));
+        QVERIFY(QFileInfo(videos).isDir());
+        QVERIFY(PrepareDefaultOutputFolder(videos + u'/', videos));
+
+        const QString chosen = m_program.filePath("home/chosen");
+        QVERIFY(!PrepareDefaultOutputFolder(chosen, videos));
+        QVERIFY(!QFileInfo::exists(chosen));
+        // A folder that cannot be made is reported, not taken for made.
+        QFile blocker(m_program.filePath("home/file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!PrepareDefaultOutputFolder(blocker.fileName() + "/Videos",
+                                            blocker.fileName() + "/Videos"));
+
+        TGlobalVars later;
+        writeSettings("[System]\nLastOutputOpenDir=/media/clips\n");
+        LoadStartupSettings(later, m_program.path(), "/home/u/Documents", videos);
+        QCOMPARE(later.LastOutputOpenDir, QStringLiteral("/media/clips"));
+    }
+
     void storedLanguageIsLoadedWithoutCase()
     {
         writeSettings("[System]\nLanguageFile=FRENCH.ini\n");

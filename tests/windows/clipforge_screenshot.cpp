@@ -1,6 +1,9 @@
 // Not a test: scripts/screenshots runs it to picture the converter's windows
 // for the docs, on a private copy of the built program folder and real clips.
 //   clipforge_screenshot OUTPUT_FOLDER LANGUAGE_FILE CLIP...
+// With CLIPFORGE_SCREEN_PICTURE set it adds empty-<lang>.png, the window
+// before any file is queued, and screen-<lang>.png: the whole screen, the
+// help open over the window, to see where the windows land.
 // writes main-<lang>.png, progress-<lang>.png, fileinfo-<lang>.png,
 // settings-<lang>.png, allformats-<lang>.png and, for the AVI, MP4, 3GP and
 // MPEG profile editors, editor-<format>-<page>-<lang>.png of the General and
@@ -15,6 +18,7 @@
 #include "windows/DialogSeam.h"
 #include "windows/FileInfo.h"
 #include "windows/FileListView.h"
+#include "windows/HelpViewer.h"
 #include "windows/Main.h"
 #include "windows/ProfileEditors.h"
 #include "windows/Progress.h"
@@ -28,6 +32,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -77,12 +82,24 @@ int main(int argc, char* argv[])
     if (!window.StartupError().isEmpty()) return 1;
     window.move(0, 0);
     window.show();
+    if (qEnvironmentVariableIsSet("CLIPFORGE_SCREEN_PICTURE"))
+        save(window, output + "/empty-" + tag + ".png");
     window.AddFiles(clips);
     QDeadlineTimer deadline(60000);
     while (window.Adding() && !deadline.hasExpired())
         QTest::qWait(50);
     window.List()->SelectRow(0);
     bool ok = save(window, output + "/main-" + tag + ".png");
+
+    if (qEnvironmentVariableIsSet("CLIPFORGE_SCREEN_PICTURE")) {
+        window.findChild<QAction*>("ActionHelpContent")->trigger();
+        QTest::qWait(500);
+        const QString screen = output + "/screen-" + tag + ".png";
+        const bool grabbed = QGuiApplication::primaryScreen()->grabWindow(0).save(screen);
+        std::printf("%s %s\n", grabbed ? "Wrote" : "Could not write", qPrintable(screen));
+        ok = grabbed && ok;
+        if (THelpViewer* help = THelpViewer::Instance()) help->close();
+    }
 
     // The progress window in the middle of converting the first clip.
     QTemporaryDir converted;

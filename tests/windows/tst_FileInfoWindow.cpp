@@ -102,7 +102,7 @@ private Q_SLOTS:
         }
     }
 
-    void savesTextWithCrLf()
+    void savesTextWithLineFeeds()
     {
         const QString chosen = m_dir.filePath("report");  // no extension
         QString report;
@@ -115,13 +115,40 @@ private Q_SLOTS:
         const QByteArray bytes = readFile(chosen + ".txt");
         QVERIFY(!bytes.isEmpty());
         QVERIFY(!QFile::exists(chosen));
-        QVERIFY(bytes.endsWith("\r\n"));
-        QVERIFY(!bytes.endsWith("\r\n\r\n"));
-        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
-        QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
-        QCOMPARE(QString::fromUtf8(bytes).replace("\r\n", "\n").trimmed(), report.trimmed());
+        QVERIFY(bytes.endsWith("\n"));
+        QVERIFY(!bytes.endsWith("\n\n"));
+        QVERIFY(!bytes.contains('\r'));
+        QCOMPARE(QString::fromUtf8(bytes).trimmed(), report.trimmed());
         QVERIFY(bytes.contains("clip \xc3\xa9t\xc3\xa9.mp4"));
         QCOMPARE(DialogSeam::Log().size(), 1);  // no error box
+    }
+
+    // The save dialog offers the media file's name.
+    void suggestedName_data()
+    {
+        QTest::addColumn<QString>("documents");
+        QTest::addColumn<QString>("media");
+        QTest::addColumn<QString>("suggested");
+        QTest::newRow("named after the clip") << "/home/u/Documents"
+                                              << "/media/clip \u00e9t\u00e9.mp4"
+                                              << "/home/u/Documents/clip \u00e9t\u00e9.txt";
+        QTest::newRow("last dot only") << "/d"
+                                       << "/m/holiday.2024.avi"
+                                       << "/d/holiday.2024.txt";
+        QTest::newRow("no documents folder") << ""
+                                             << "/m/clip.avi"
+                                             << "clip.txt";
+        QTest::newRow("no file") << "/d"
+                                 << ""
+                                 << "/d/File Info.txt";
+    }
+
+    void suggestedName()
+    {
+        QFETCH(QString, documents);
+        QFETCH(QString, media);
+        QFETCH(QString, suggested);
+        QCOMPARE(SuggestedReportPath(documents, media), suggested);
     }
 
     void cancelledSaveWritesNothing()

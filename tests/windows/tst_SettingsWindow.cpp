@@ -119,7 +119,7 @@ private Q_SLOTS:
         for (int i = 0; i < shutdown->count(); ++i)
             actions << shutdown->itemText(i);
         QCOMPARE(priorities, (QStringList{"Idle", "Normal", "High", "Realtime"}));
-        QCOMPARE(actions, (QStringList{"Close Corvane Clipforge", "Shutdown", "Log off", "Restart",
+        QCOMPARE(actions, (QStringList{"Close Corvane Clipforge", "Shut down", "Log off", "Restart",
                                        "Hibernate", "Suspend"}));
         QCOMPARE(window.windowTitle(), QString("Settings"));
         QCOMPARE(child<QTabWidget>(window, "PageControlOptions")->tabText(0), QString("General"));

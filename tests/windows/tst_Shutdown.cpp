@@ -1,5 +1,6 @@
 #include "engine/ProgressView.h"
 #include "localisation/MessageTable.h"
+#include "localisation/ShutdownActions.h"
 #include "windows/DialogSeam.h"
 #include "windows/Shutdown.h"
 
@@ -36,7 +37,7 @@ private Q_SLOTS:
         QFETCH(int, ticks);
         QFETCH(QString, shown);
         QFETCH(bool, open);
-        TfrmShutdown dialog;
+        TfrmShutdown dialog(1);
         dialog.StopClock();
         dialog.show();
         for (int tick = 0; tick < ticks; ++tick)
@@ -48,7 +49,7 @@ private Q_SLOTS:
 
     void theClockRunsItDown()
     {
-        TfrmShutdown dialog;
+        TfrmShutdown dialog(1);
         dialog.SetTickInterval(1);
         dialog.show();
         QTRY_VERIFY(!dialog.isVisible());
@@ -66,7 +67,7 @@ private Q_SLOTS:
     void cancelStopsIt()
     {
         QFETCH(bool, escape);
-        TfrmShutdown dialog;
+        TfrmShutdown dialog(1);
         dialog.StopClock();
         dialog.show();
         for (int tick = 0; tick < 30; ++tick)
@@ -81,15 +82,45 @@ private Q_SLOTS:
 
     void texts()
     {
-        TfrmShutdown dialog;
-        QCOMPARE(dialog.windowTitle(), Msg(MSG_SHUTDOWN_TITLE));
-        const QString detail = dialog.findChild<QLabel*>("LabelShutdownDescription")->text();
-        QVERIFY2(detail.contains(Msg(MSG_APPLICATION_TITLE)) && !detail.contains("%s"),
-                 qPrintable(detail));
+        TfrmShutdown dialog(1);
         const QLabel* warning = dialog.findChild<QLabel*>("LabelWarning");
         QCOMPARE(warning->text(), Msg(MSG_WARNING));
         QVERIFY(warning->font().bold());
         QCOMPARE(warning->font().pointSize(), 14);
+    }
+
+    // The title and the warning name the action that follows, never another
+    // one, in every language.
+    void namesTheChosenAction_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("action");
+        for (const char* language : {"english.ini", "french.ini", "deutsch.ini", "italian.ini"})
+            for (int action = 0; action < ShutdownActionCount; ++action)
+                QTest::addRow("%s %d", language, action) << QString(language) << action;
+    }
+
+    void namesTheChosenAction()
+    {
+        QFETCH(QString, language);
+        QFETCH(int, action);
+        ResetMessageTable();
+        QVERIFY(LoadLanguage(CLIPFORGE_SOURCE_DIR "/data/skin/kelp/lang/" + language));
+        TfrmShutdown dialog(action);
+        const QString caption = ShutdownActionCaption(action);
+        QCOMPARE(dialog.windowTitle(), caption);
+        const QString detail = dialog.findChild<QLabel*>("LabelShutdownDescription")->text();
+        QVERIFY2(detail.contains(caption) && detail.contains(Msg(MSG_APPLICATION_TITLE)) &&
+                     !detail.contains("%s"),
+                 qPrintable(detail));
+        // ("Mettre en veille" lies inside "Mettre en veille prolongée".)
+        for (int other = 1; other < ShutdownActionCount; ++other)
+            if (other != action && !caption.contains(ShutdownActionCaption(other)))
+                QVERIFY2(!detail.contains(ShutdownActionCaption(other)), qPrintable(detail));
+        if (language == "english.ini")
+            QVERIFY2(!detail.contains("Windows") && !detail.contains("shutdown"),
+                     qPrintable(detail));
+        ResetMessageTable();
     }
 
     void runCountdown_data()
@@ -118,8 +149,8 @@ private Q_SLOTS:
                 countdown->Tick();
         });
         QWidget owner;
-        QCOMPARE(RunShutdownCountdown(&owner), result);
-        QCOMPARE(DialogSeam::Log(), QStringList{Msg(MSG_SHUTDOWN_TITLE)});
+        QCOMPARE(RunShutdownCountdown(&owner, 5), result);
+        QCOMPARE(DialogSeam::Log(), QStringList{Msg(MSG_SUSPEMD)});
     }
 };
 

@@ -47,7 +47,7 @@ private Q_SLOTS:
         TTrayIcon tray;
         tray.SetHint("Corvane Clipforge: 40%");
         tray.Show();
-        tray.ShowBalloon("Corvane Clipforge Information", "Convertion complete!",
+        tray.ShowBalloon("Corvane Clipforge Information", "Conversion complete!",
                          TMessageIcon::Information, 10);
         tray.ShowBalloon("Later", "Second balloon", TMessageIcon::Warning, 5);
         QCOMPARE(tray.Hint(), "Corvane Clipforge: 40%");

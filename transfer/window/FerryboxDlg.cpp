@@ -1,9 +1,11 @@
 #include "FerryboxDlg.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,6 +32,20 @@ QPixmap picture(const QString& name)
     return QIcon(u":/ferrybox/"_s + name).pixmap(QSize(38, 19));
 }
 
+// A short message would make the box too narrow for its title, which the
+// frame then cuts to an ellipsis: the box is kept wide enough for it.
+void keepTitleWhole(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    // The frame's buttons sit beside the title.
+    const int width = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                          .horizontalAdvance(box.windowTitle()) +
+                      120;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 // Real message boxes, captioned with the program's title.
 class MessageBoxPrompts : public StorePrompts {
 public:
@@ -39,6 +55,7 @@ public:
     {
         QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                         WindowCaption, text, QMessageBox::Ok, m_owner);
+        keepTitleWhole(box);
         box.exec();
     }
 
@@ -47,6 +64,7 @@ public:
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
                         m_owner);
         box.setDefaultButton(QMessageBox::Yes);
+        keepTitleWhole(box);
         return box.exec() == QMessageBox::Yes;
     }
 
