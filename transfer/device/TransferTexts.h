@@ -16,6 +16,12 @@ inline const QString NoVideoTrack =
 // %1 what the video is, such as "HEVC (H.265)".
 inline const QString UnplayableCodec =
     QStringLiteral("Its video is %1; the PSP shows only MPEG-4 and AVC (H.264) video.");
+// %1 what the video is, %2 what the PSP's decoder takes of its kind.
+inline const QString BeyondDecoder = QStringLiteral("Its video is %1; the PSP plays %2.");
+inline const QString AvcLimits =
+    QStringLiteral("AVC of Baseline or Main profile up to level 3.0, 480x272 and 30 fps");
+inline const QString Mpeg4Limits =
+    QStringLiteral("MPEG-4 of Simple profile up to 320x240 and 30 fps");
 inline const QString DeleteFromPsp =
     QStringLiteral("Are you sure you want to delete these files from the PSP?");
 inline const QString DeleteFromDisk =

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -219,6 +220,111 @@ void appendFolderVideos(const QString& folder, VideoList& list)
     }
 }
 
+// What the console's decoders take: beyond any of these a video shows as
+// unplayable on the console, so it is not copied.
+constexpr int MaxAvcWidth = 480;
+constexpr int MaxAvcHeight = 272;
+constexpr int MaxAvcLevel = 30;
+constexpr int AvcBaseline = 66;
+constexpr int AvcMain = 77;
+constexpr int MaxMpeg4Width = 320;
+constexpr int MaxMpeg4Height = 240;
+constexpr int Mpeg4SimpleObjectType = 1;
+// 30 fps and the NTSC 29.97, with room for a rate averaged over the track.
+constexpr double MaxFrameRate = 30.05;
+
+QString avcProfileName(int profile)
+{
+    switch (profile) {
+        case 66:
+            return u"Baseline"_s;
+        case 77:
+            return u"Main"_s;
+        case 88:
+            return u"Extended"_s;
+        case 100:
+            return u"High"_s;
+        case 110:
+            return u"High 10"_s;
+        case 122:
+            return u"High 4:2:2"_s;
+        case 244:
+            return u"High 4:4:4"_s;
+        default:
+            return u"profile "_s + QString::number(profile);
+    }
+}
+
+QString avcLevelName(int level)
+{
+    if (level == 9) return u"1b"_s;
+    return QString::number(level / 10) + u'.' + QString::number(level % 10);
+}
+
+bool isMpeg4Simple(const Mp4VideoProbe& probe)
+{
+    // profile_and_level_indication 0x01-0x0f are the levels of Simple profile.
+    if (probe.mpeg4ProfileLevel >= 0)
+        return probe.mpeg4ProfileLevel > 0 && probe.mpeg4ProfileLevel <= 0x0f;
+    return probe.mpeg4ObjectType < 0 || probe.mpeg4ObjectType == Mpeg4SimpleObjectType;
+}
+
+QString mpeg4ProfileName(const Mp4VideoProbe& probe)
+{
+    if (isMpeg4Simple(probe)) return u"Simple"_s;
+    const int indication = probe.mpeg4ProfileLevel;
+    if (indication >= 0xf0 && indication <= 0xf7) return u"Advanced Simple"_s;
+    if (indication < 0 && probe.mpeg4ObjectType == 17) return u"Advanced Simple"_s;
+    if (indication >= 0)
+        return u"profile 0x"_s + QString::number(indication, 16).rightJustified(2, u'0');
+    return u"object type "_s + QString::number(probe.mpeg4ObjectType);
+}
+
+QString frameRateText(double rate)
+{
+    const double whole = std::round(rate);
+    return std::abs(rate - whole) < 0.005 ? QString::number(int(whole))
+                                          : QString::number(rate, 'f', 2);
+}
+
+// "AVC High profile level 4.2, 1920x1080 at 60 fps" from what the file says.
+QString videoDescription(const Mp4VideoProbe& probe)
+{
+    QString text;
+    if (probe.kind == Mp4VideoKind::Avc) {
+        text = u"AVC"_s;
+        if (probe.avcProfile >= 0) text += u' ' + avcProfileName(probe.avcProfile) + u" profile"_s;
+        if (probe.avcLevel >= 0) text += u" level "_s + avcLevelName(probe.avcLevel);
+    } else {
+        text = u"MPEG-4 "_s + mpeg4ProfileName(probe) + u" profile"_s;
+    }
+    if (probe.width > 0 && probe.height > 0)
+        text += u", "_s + QString::number(probe.width) + u'x' + QString::number(probe.height);
+    if (probe.frameRate > 0) text += u" at "_s + frameRateText(probe.frameRate) + u" fps"_s;
+    return text;
+}
+
+// Why the console's decoder would not take the video; empty when it would.
+// Facts the file does not give are not held against it.
+QString beyondDecoder(const Mp4VideoProbe& probe)
+{
+    const bool avc = probe.kind == Mp4VideoKind::Avc;
+    bool fits = probe.width <= (avc ? MaxAvcWidth : MaxMpeg4Width) &&
+                probe.height <= (avc ? MaxAvcHeight : MaxMpeg4Height) &&
+                probe.frameRate <= MaxFrameRate;
+    if (avc) {
+        fits = fits &&
+               (probe.avcProfile < 0 || probe.avcProfile == AvcBaseline ||
+                probe.avcProfile == AvcMain) &&
+               probe.avcLevel <= MaxAvcLevel;
+    } else {
+        fits = fits && isMpeg4Simple(probe);
+    }
+    if (fits) return {};
+    return TransferText::BeyondDecoder.arg(
+        videoDescription(probe), avc ? TransferText::AvcLimits : TransferText::Mpeg4Limits);
+}
+
 // Why the console would not show the probed video; empty when it would.
 QString refusal(const Mp4VideoProbe& probe)
 {
@@ -226,7 +332,7 @@ QString refusal(const Mp4VideoProbe& probe)
     switch (probe.kind) {
         case Mp4VideoKind::Mpeg4Part2:
         case Mp4VideoKind::Avc:
-            return {};
+            return beyondDecoder(probe);
         case Mp4VideoKind::OtherCodec:
             return TransferText::UnplayableCodec.arg(probe.codecName);
         case Mp4VideoKind::NoVideoTrack:

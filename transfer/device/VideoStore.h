@@ -117,8 +117,10 @@ std::optional<QString> FindFreeVideoName(const QString& deviceDrive,
 // Copies the MP4 at mp4Path and its thumbnail (the same path with ".THM", found
 // without regard to case) onto the console under the next free name of the
 // folder its video belongs in, read from the MP4 itself: MPEG-4 Part 2 to
-// 100MNV01, AVC to 100ANV01; a missing folder is created. Any other MP4, or a
-// file that is no readable MP4, is refused, as the console would not show it.
+// 100MNV01, AVC to 100ANV01; a missing folder is created. Any other MP4, a
+// file that is no readable MP4, and a video beyond the console's decoder (AVC:
+// Baseline or Main profile, level 3.0, 480x272; MPEG-4: Simple profile,
+// 320x240; both at most 30 fps) is refused, as the console would not play it.
 // Appends the console's row to consoleList. Without a connected console it does
 // nothing and says nothing. Messages: "Error: Could not create an output path."
 // (no icon) when no name is free; "Could not transfer file %s to PSP!\n%s" with

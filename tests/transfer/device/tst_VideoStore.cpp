@@ -388,6 +388,35 @@ void TestVideoStore::transferByKind_data()
         << mp4::file(mp4::mpeg4Entry(), "mpeg4") << "MP_ROOT/100MNV01/M4V50002.MP4" << QString();
     QTest::newRow("AVC to 100ANV01, numbered there")
         << mp4::file(mp4::avcEntry(), "avc") << "MP_ROOT/100ANV01/MAQ50002.MP4" << QString();
+    const QString avcLimits =
+        "; the PSP plays AVC of Baseline or Main profile up to level 3.0, "
+        "480x272 and 30 fps.";
+    const QString mpeg4Limits =
+        "; the PSP plays MPEG-4 of Simple profile up to 320x240 and 30 fps.";
+    QTest::newRow("1080p60 High AVC refused")
+        << mp4::file(mp4::avcEntry(100, 42, 1920, 1080), "hd", 60000, 1000) << QString()
+        << "Its video is AVC High profile level 4.2, 1920x1080 at 60 fps" + avcLimits;
+    QTest::newRow("full-screen AVC at the NTSC rate accepted")
+        << mp4::file(mp4::avcEntry(77, 30, 480, 272), "wide", 30000, 1001)
+        << "MP_ROOT/100ANV01/MAQ50002.MP4" << QString();
+    QTest::newRow("Baseline AVC accepted")
+        << mp4::file(mp4::avcEntry(66, 21, 320, 240), "base", 25, 1)
+        << "MP_ROOT/100ANV01/MAQ50002.MP4" << QString();
+    QTest::newRow("AVC above level 3.0 refused")
+        << mp4::file(mp4::avcEntry(77, 31, 480, 272), "l31") << QString()
+        << "Its video is AVC Main profile level 3.1, 480x272" + avcLimits;
+    QTest::newRow("AVC taller than the screen refused")
+        << mp4::file(mp4::avcEntry(77, 30, 272, 480)) << QString()
+        << "Its video is AVC Main profile level 3.0, 272x480" + avcLimits;
+    QTest::newRow("AVC at 50 fps refused")
+        << mp4::file(mp4::avcEntry(77, 30, 320, 240), "fast", 50, 1) << QString()
+        << "Its video is AVC Main profile level 3.0, 320x240 at 50 fps" + avcLimits;
+    QTest::newRow("MPEG-4 larger than 320x240 refused")
+        << mp4::file(mp4::mpeg4Entry(640, 480), "vga", 25, 1) << QString()
+        << "Its video is MPEG-4 Simple profile, 640x480 at 25 fps" + mpeg4Limits;
+    QTest::newRow("MPEG-4 Advanced Simple refused")
+        << mp4::file(mp4::mpeg4Entry(320, 240, mp4::mpeg4Headers(0xf1, 17))) << QString()
+        << "Its video is MPEG-4 Advanced Simple profile, 320x240" + mpeg4Limits;
     QTest::newRow("HEVC refused")
         << mp4::file(mp4::visualEntry("hvc1"), "hevc") << QString()
         << "Its video is HEVC (H.265); the PSP shows only MPEG-4 and AVC (H.264) video.";

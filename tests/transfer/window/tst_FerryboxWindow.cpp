@@ -317,7 +317,8 @@ void TestFerryboxWindow::encodedVideosFindTheirFolders()
     Fixture fx;
     const QList<std::pair<QString, QStringList>> clips{
         {"harbour", {"-c:v", "mpeg4", "-c:a", "aac"}},
-        {"birthday", {"-c:v", "libx264", "-c:a", "aac"}},
+        {"birthday",
+         {"-c:v", "libx264", "-profile:v", "main", "-pix_fmt", "yuv420p", "-c:a", "aac"}},
         {"trailer", {"-c:v", "mjpeg", "-an"}}};
     for (const auto& [name, options] : clips) {
         QVERIFY(makeClip(fx.pcFolder() + "/" + name + ".MP4", "64x48",
