@@ -460,10 +460,12 @@ std::optional<QString> FindFreeVideoName(const QString& deviceDrive, ConsoleFold
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        // M4V5nnnn.MP4 or MAQ5nnnn.MP4 in any case.
+        // M4V5nnnn.MP4 or .THM (MAQ5nnnn for AVC) in any case, of any kind:
+        // either half of the pair under the name would make its copy fail.
         const QString name = it.fileName();
         if (name.size() != 12 || !name.startsWith(QLatin1StringView(prefix), Qt::CaseInsensitive) ||
-            !name.endsWith(u".MP4"_s, Qt::CaseInsensitive))
+            !(name.endsWith(u".MP4"_s, Qt::CaseInsensitive) ||
+              name.endsWith(u".THM"_s, Qt::CaseInsensitive)))
             continue;
         int number = 0;
         bool digits = true;

@@ -108,9 +108,9 @@ QString VideoSizeText(qint64 bytes);
 
 // The full path of the next video of a console folder: the folder, '/' and
 // the first of M4V50001.MP4 ... M4V59999.MP4 (MAQ50001.MP4 ... for AVC) that
-// no entry of the folder takes (compared without regard to case; only .MP4
-// names count). A missing or empty folder gives number 0001. Nothing when
-// deviceDrive is empty or all 9999 are taken. The folder is listed once.
+// no entry of the folder takes, neither as the .MP4 nor as the .THM name,
+// whatever kind of entry it is (compared without regard to case). A missing or empty folder gives
+// number 0001. Nothing when deviceDrive is empty or all 9999 are taken. The folder is listed once.
 std::optional<QString> FindFreeVideoName(const QString& deviceDrive,
                                          ConsoleFolder folder = ConsoleFolder::Mpeg4);
 

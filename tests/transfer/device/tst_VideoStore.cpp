@@ -153,7 +153,7 @@ private Q_SLOTS:
     void consoleRemovedDuringCopy_data();
     void consoleRemovedDuringCopy();
     void dropOfThreeSecondWithoutThumbnail();
-    void transferReplacesOrphanThumbnailInAnyCase();
+    void transferLeavesOrphanThumbnailAndFolderAlone();
     void oddNames_data();
     void oddNames();
     void deleteVideos_data();
@@ -171,8 +171,11 @@ void TestVideoStore::findFreeVideoName_data()
     QTest::newRow("empty folder") << false << QStringList() << QStringList() << "M4V50001.MP4";
     QTest::newRow("case-insensitive, first gap")
         << false << QStringList{"m4v50001.mp4", "M4V50003.MP4"} << QStringList() << "M4V50002.MP4";
-    QTest::newRow("thumbnails alone do not count")
-        << false << QStringList{"M4V50001.THM", "M4V50002.THM"} << QStringList() << "M4V50001.MP4";
+    // The pair's copy would replace or fail on either name.
+    QTest::newRow("a thumbnail alone takes the number")
+        << false << QStringList{"M4V50001.THM", "m4v50002.thm"} << QStringList() << "M4V50003.MP4";
+    QTest::newRow("a folder named like a thumbnail takes the number")
+        << false << QStringList{"M4V50002.MP4"} << QStringList{"M4V50001.THM"} << "M4V50003.MP4";
     QTest::newRow("names outside the scheme")
         << false << QStringList{"M4V5 001.MP4", "M4V50001.MP4.part", "xM4V50001.MP4",
                                 "M4V50000.MP4", "M4V5001.MP4",       "M4V5000a.MP4"}
@@ -189,7 +192,7 @@ void TestVideoStore::findFreeVideoName_data()
         << false << QStringList{"MAQ50001.MP4"} << QStringList() << "M4V50001.MP4";
     QTest::newRow("AVC: empty folder") << true << QStringList() << QStringList() << "MAQ50001.MP4";
     QTest::newRow("AVC: case-insensitive, first gap")
-        << true << QStringList{"maq50001.mp4", "MAQ50003.MP4", "MAQ50002.THM"} << QStringList()
+        << true << QStringList{"maq50001.mp4", "MAQ50003.MP4", "MAQ50004.THM"} << QStringList()
         << "MAQ50002.MP4";
     QTest::newRow("AVC: MPEG-4 names do not count")
         << true << QStringList{"M4V50001.MP4", "MAQ5001.MP4"} << QStringList() << "MAQ50001.MP4";
@@ -682,18 +685,21 @@ void TestVideoStore::dropOfThreeSecondWithoutThumbnail()
     QCOMPARE(rowNames(console), QStringList({"M4V50001.THM", "M4V50002.THM"}));
 }
 
-void TestVideoStore::transferReplacesOrphanThumbnailInAnyCase()
+void TestVideoStore::transferLeavesOrphanThumbnailAndFolderAlone()
 {
     Fixture f;
     writeFile(f.console + "/m4v50001.thm", "orphan");
+    QDir().mkpath(f.console + "/M4V50002.THM");
     MemoryVideoList console;
     RecordingPrompts prompts;
+    // Each transfer finds the next number past both, not the blocked one again.
     QVERIFY(TransferVideo(f.addPcVideo("clip"), f.drive, true, console, prompts));
-    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "m4v50001.thm"}));
-    QCOMPARE(readFile(f.console + "/m4v50001.thm"), readFile(f.pc + "/clip.THM"));
-    ListVideos(f.console, console);
-    QCOMPARE(console.count(), 1);
-    QCOMPARE(console.entry(0).mp4Path, f.console + "/M4V50001.MP4");
+    QVERIFY(TransferVideo(f.addPcVideo("other"), f.drive, true, console, prompts));
+    QCOMPARE(prompts.messages.size(), 0);
+    QCOMPARE(entryNames(f.console), QStringList({"M4V50002.THM", "M4V50003.MP4", "M4V50003.THM",
+                                                 "M4V50004.MP4", "M4V50004.THM", "m4v50001.thm"}));
+    QCOMPARE(readFile(f.console + "/m4v50001.thm"), QByteArray("orphan"));
+    QCOMPARE(readFile(f.console + "/M4V50003.THM"), readFile(f.pc + "/clip.THM"));
 }
 
 void TestVideoStore::oddNames_data()
