@@ -25,7 +25,14 @@ inline const QString Mpeg4Limits =
 inline const QString DeleteFromPsp =
     QStringLiteral("Are you sure you want to delete these files from the PSP?");
 inline const QString DeleteFromDisk =
-    QStringLiteral("Are you sure you want to delete these files from the hard drive?");
+    QStringLiteral("Are you sure you want to move these files from the hard drive to the trash?");
+// Followed by one FailedFileLine per file.
+inline const QString CouldNotDelete = QStringLiteral("These files could not be deleted:\n");
+inline const QString CouldNotTrash =
+    QStringLiteral("These files could not be moved to the trash, so they were kept:\n");
+// %1 the file, %2 the system's text.
+inline const QString FailedFileLine = QStringLiteral("%1: %2");
+inline const QString NoTrash = QStringLiteral("There is no trash for this folder.");
 inline const QString DeleteCaption = QStringLiteral("Warning");
 
 // Window.

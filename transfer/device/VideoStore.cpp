@@ -343,16 +343,42 @@ QString refusal(const Mp4VideoProbe& probe)
     return TransferText::NotReadableMp4;
 }
 
-void deleteVideoFiles(const VideoList& list, const QList<int>& rows)
+// Removes one file for good; empty or the system's text for the failure. A
+// file already gone is no failure.
+QString removeFile(const QString& path)
+{
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT) return {};
+    return qt_error_string(errno);
+}
+
+// Moves one file to the desktop's trash; empty or why it could not.
+QString trashFile(const QString& path)
+{
+    if (!entryExists(path)) return {};
+    QFile file(path);
+    if (file.moveToTrash()) return {};
+    return file.errorString().isEmpty() ? TransferText::NoTrash : file.errorString();
+}
+
+// Deletes the selected videos' files, the MP4 first: a thumbnail is only
+// taken when its video is gone, so a failure never leaves a video behind
+// without the thumbnail it is listed by. Returns one line per failure.
+QStringList deleteVideoFiles(const VideoList& list, const QList<int>& rows, bool toTrash)
 {
     QStringList thumbnails;
     for (const int row : rows)
         thumbnails.append(list.entry(row).thumbnailPath);
+    QStringList failures;
+    const auto remove = [&failures, toTrash](const QString& path) {
+        const QString why = toTrash ? trashFile(path) : removeFile(path);
+        if (!why.isEmpty()) failures.append(TransferText::FailedFileLine.arg(path, why));
+        return why.isEmpty();
+    };
     for (const QString& thumbnail : std::as_const(thumbnails)) {
         const QString mp4 = resolveNoCase(withLastFourReplaced(thumbnail, u".MP4"_s));
-        QFile::remove(thumbnail);
-        QFile::remove(mp4);
+        if (remove(mp4)) remove(thumbnail);
     }
+    return failures;
 }
 
 }  // namespace
@@ -533,16 +559,23 @@ bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool devi
 void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,
                   const QString& pcFolder, StorePrompts& prompts)
 {
+    // The console has no trash: its videos go for good. The computer's go to
+    // the desktop's trash, where a wrong click can be undone.
     QList<int> rows = consoleList.selectedRows();
-    if (!rows.isEmpty()) {
-        if (!prompts.askYesNo(TransferText::DeleteFromPsp, TransferText::DeleteCaption)) return;
-        deleteVideoFiles(consoleList, rows);
-        ListConsoleVideos(deviceDrive, consoleList);
-        return;
-    }
-    rows = computerList.selectedRows();
+    const bool console = !rows.isEmpty();
+    if (!console) rows = computerList.selectedRows();
     if (rows.isEmpty()) return;
-    if (!prompts.askYesNo(TransferText::DeleteFromDisk, TransferText::DeleteCaption)) return;
-    deleteVideoFiles(computerList, rows);
-    ListVideos(pcFolder, computerList);
+    if (!prompts.askYesNo(console ? TransferText::DeleteFromPsp : TransferText::DeleteFromDisk,
+                          TransferText::DeleteCaption))
+        return;
+    const QStringList failures =
+        deleteVideoFiles(console ? consoleList : computerList, rows, !console);
+    if (console)
+        ListConsoleVideos(deviceDrive, consoleList);
+    else
+        ListVideos(pcFolder, computerList);
+    if (!failures.isEmpty())
+        prompts.showMessage((console ? TransferText::CouldNotDelete : TransferText::CouldNotTrash) +
+                                failures.join(u'\n'),
+                            StorePrompts::Icon::Exclamation);
 }

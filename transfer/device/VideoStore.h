@@ -134,10 +134,13 @@ bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool devi
                    VideoList& consoleList, StorePrompts& prompts);
 
 // Deletes the selected videos of one list after confirmation. Console rows are
-// offered first ("Are you sure you want to delete these files from the PSP?");
-// only when none is selected, computer rows ("... from the hard drive?"), each
-// asked with the caption "Warning". On Yes each selected video's .THM and then its
-// .MP4 are deleted (failures are passed over) and the list is read again from
-// its folders: both console video folders of deviceDrive, or pcFolder.
+// offered first ("Are you sure you want to delete these files from the PSP?")
+// and deleted for good, the console having no trash; only when none is
+// selected, computer rows ("... to the trash?"), moved to the desktop's trash.
+// Both are asked with the caption "Warning". Each video's .MP4 goes before its
+// .THM, and the thumbnail stays when the video could not go, so no video is
+// ever left unlisted. Every failure is reported, with the system's text, in one
+// box; the list is then read again from its folders: both console video
+// folders of deviceDrive, or pcFolder.
 void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,
                   const QString& pcFolder, StorePrompts& prompts);

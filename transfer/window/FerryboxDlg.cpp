@@ -46,7 +46,8 @@ public:
     {
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
                         m_owner);
-        box.setDefaultButton(QMessageBox::Yes);
+        // A hasty Enter must not delete anything.
+        box.setDefaultButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }
 

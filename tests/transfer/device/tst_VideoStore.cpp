@@ -1,8 +1,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -116,6 +119,52 @@ void undoReadOnly(const QString& folder)
         ::umount(QFile::encodeName(folder).constData());
 }
 
+// Mounts file over itself, which makes removing it fail with EBUSY. Needs
+// root, in the private mount namespace.
+bool makeBusy(const QString& file)
+{
+    if (::geteuid() != 0) return false;
+    if (!s_privateNamespace) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return false;
+        s_privateNamespace = true;
+    }
+    const QByteArray path = QFile::encodeName(file);
+    return ::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0;
+}
+
+// The trash folders a file of that path can land in: the user's, and those at
+// the top of the path's file system.
+QStringList trashFolders(const QString& path)
+{
+    const QString top = QStorageInfo(QFileInfo(path).absolutePath()).rootPath();
+    return {QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash",
+            top + "/.Trash/" + QString::number(::getuid()),
+            top + "/.Trash-" + QString::number(::getuid())};
+}
+
+// The content of the trashed file that was at path, taken out of the trash;
+// a null array when no trash holds it.
+QByteArray takeFromTrash(const QString& path)
+{
+    for (const QString& trash : trashFolders(path)) {
+        const QStringList infos = QDir(trash + "/info").entryList({"*.trashinfo"}, QDir::Files);
+        for (const QString& info : infos) {
+            const QByteArray text = readFile(trash + "/info/" + info);
+            if (!text.contains(QByteArray("\nPath=" + QUrl::toPercentEncoding(path, "/") + "\n")))
+                continue;
+            const QString file = trash + "/files/" + info.chopped(10);
+            QByteArray content = readFile(file);
+            if (content.isNull()) content = "";
+            QFile::remove(file);
+            QFile::remove(trash + "/info/" + info);
+            return content;
+        }
+    }
+    return {};
+}
+
 // A hook run at the given fsync(), counting from 1: the store syncs each copied
 // file after writing its data and before giving it its name, which is where a
 // console pulled out during a copy hurts most.
@@ -132,7 +181,11 @@ extern "C" int fsync(int fd)
 
 class TestVideoStore : public QObject {
     Q_OBJECT
+    // The user's own trash, kept out of the tester's home.
+    QTemporaryDir m_dataHome;
+
 private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path())); }
     void findFreeVideoName_data();
     void findFreeVideoName();
     void emptyDriveMissingFolderAllTaken();
@@ -158,7 +211,9 @@ private Q_SLOTS:
     void oddNames();
     void deleteVideos_data();
     void deleteVideos();
+    void deleteFailuresComeBack_data();
     void deleteFailuresComeBack();
+    void trashFailureKeepsTheVideo();
 };
 
 void TestVideoStore::findFreeVideoName_data()
@@ -747,7 +802,8 @@ void TestVideoStore::deleteVideos_data()
 
     const QString psp = "Warning: Are you sure you want to delete these files from the PSP?";
     const QString disk =
-        "Warning: Are you sure you want to delete these files from the hard drive?";
+        "Warning: Are you sure you want to move these files from the hard drive "
+        "to the trash?";
     // Rows in name order: M4V50001, M4V50002, M4V50003 in 100MNV01, then MAQ50001 in 100ANV01.
     const QStringList allConsole{"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM",
                                  "M4V50003.MP4", "M4V50003.THM", "MAQ50001.MP4", "MAQ50001.THM"};
@@ -816,25 +872,94 @@ void TestVideoStore::deleteVideos()
     // Lists show what is left.
     QCOMPARE(console.count(), consoleLeft.size() / 2);
     QCOMPARE(pc.count(), pcLeft.size() / 2);
+    QCOMPARE(prompts.messages.size(), 0);
+    // The computer's videos went to the trash, whole; the console has none.
+    QStringList trashed;
+    for (const QString& name : QStringList{"a.MP4", "a.THM", "b.mp4", "b.thm"}) {
+        const QByteArray content = takeFromTrash(f.pc + "/" + name);
+        if (!content.isNull()) trashed << name;
+    }
+    QCOMPARE(trashed.size(), 4 - pcLeft.size());
+    QCOMPARE(QDir(f.drive).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"MP_ROOT"});
+}
+
+void TestVideoStore::deleteFailuresComeBack_data()
+{
+    QTest::addColumn<QString>("case_");
+    QTest::addColumn<QStringList>("consoleAfter");
+    QTest::addColumn<QString>("report");  // <c>: the console folder
+
+    QTest::newRow("read-only stick: nothing goes, every video said")
+        << "readOnly" << QStringList{"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}
+        << "These files could not be deleted:\n<c>/M4V50001.MP4: <ro>\n<c>/M4V50002.MP4: <ro>";
+    // The video stays with the thumbnail it is listed by; the other one goes.
+    QTest::newRow("undeletable video keeps its thumbnail")
+        << "busyVideo" << QStringList{"M4V50001.MP4", "M4V50001.THM"}
+        << "These files could not be deleted:\n<c>/M4V50001.MP4: <busy>";
 }
 
 void TestVideoStore::deleteFailuresComeBack()
 {
+    QFETCH(QString, case_);
+    QFETCH(QStringList, consoleAfter);
+    QFETCH(QString, report);
+
     Fixture f;
-    writeFile(f.console + "/M4V50001.MP4", "v");
-    writeFile(f.console + "/M4V50001.THM", "t");
+    for (const QString name : {"M4V50001", "M4V50002"}) {
+        writeFile(f.console + "/" + name + ".MP4", "v");
+        writeFile(f.console + "/" + name + ".THM", "t");
+    }
     MemoryVideoList console;
     MemoryVideoList pc;
     ListVideos(f.console, console);
     console.setSelected(0, true);
-    if (!makeReadOnly(f.console)) QSKIP("cannot make a folder read-only here");
+    console.setSelected(1, true);
+    const QString video = f.console + "/M4V50001.MP4";
+    bool prepared = false;
+    if (case_ == "readOnly") prepared = makeReadOnly(f.console);
+    // A file something is mounted on cannot be removed: EBUSY, as for a file
+    // the system holds.
+    if (case_ == "busyVideo") prepared = makeBusy(video);
+    if (!prepared) QSKIP("cannot make the files undeletable here");
     RecordingPrompts prompts;
     DeleteVideos(console, pc, f.drive, f.pc, prompts);
-    undoReadOnly(f.console);
+    if (case_ == "readOnly") undoReadOnly(f.console);
+    if (case_ == "busyVideo") ::umount(QFile::encodeName(video).constData());
+
     QCOMPARE(prompts.questions.size(), 1);
-    QCOMPARE(console.count(), 1);
-    QCOMPARE(console.isSelected(0), false);
-    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+    QCOMPARE(entryNames(f.console), consoleAfter);
+    QCOMPARE(rowNames(console), QStringList(consoleAfter).filter(".THM"));
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].icon, StorePrompts::Icon::Exclamation);
+    QCOMPARE(prompts.messages[0].text,
+             QString(report)
+                 .replace("<c>", f.console)
+                 .replace("<ro>", systemText(::geteuid() == 0 ? EROFS : EACCES))
+                 .replace("<busy>", systemText(EBUSY)));
+}
+
+void TestVideoStore::trashFailureKeepsTheVideo()
+{
+    Fixture f;
+    f.addPcVideo("kept");
+    MemoryVideoList console;
+    MemoryVideoList pc;
+    ListVideos(f.pc, pc);
+    pc.setSelected(0, true);
+    if (!makeReadOnly(f.pc)) QSKIP("cannot make a folder read-only here");
+    RecordingPrompts prompts;
+    DeleteVideos(console, pc, f.drive, f.pc, prompts);
+    undoReadOnly(f.pc);
+    // Never deleted for good when the trash cannot take it.
+    QCOMPARE(entryNames(f.pc), QStringList({"kept.MP4", "kept.THM"}));
+    QCOMPARE(pc.count(), 1);
+    QCOMPARE(prompts.messages.size(), 1);
+    QVERIFY2(prompts.messages[0].text.startsWith(
+                 "These files could not be moved to the trash, so they were kept:\n" + f.pc +
+                 "/kept.MP4: "),
+             qPrintable(prompts.messages[0].text));
+    QVERIFY(takeFromTrash(f.pc + "/kept.MP4").isNull());
 }
 
 QTEST_GUILESS_MAIN(TestVideoStore)

@@ -1,13 +1,20 @@
+#include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
+
+#include <unistd.h>
 
 #include "AboutDlg.h"
 #include "CustomListBox.h"
@@ -71,8 +78,11 @@ QPoint rowCentre(const CCustomListBox* list, int row)
 
 class TestFerryboxWindow : public QObject {
     Q_OBJECT
+    // The user's own trash, kept out of the tester's home.
+    QTemporaryDir m_dataHome;
 
 private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path())); }
     void consoleComesAndGoes();
     void dropRules_data();
     void dropRules();
@@ -90,6 +100,7 @@ private Q_SLOTS:
     void upButton();
     void detectionFailureAtStart();
     void deleteSelected();
+    void questionsDefaultToNo();
     void enterEndsWindow();
     void aboutBox();
     void rowDrawing_data();
@@ -603,6 +614,52 @@ void TestFerryboxWindow::deleteSelected()
     QCOMPARE(fx.consoleFiles(), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
     QCOMPARE(rowNames(dlg.rightList()), QStringList{"M4V50001.MP4"});
     QVERIFY(QFile::exists(fx.pcFolder() + "/a.MP4"));
+
+    // The computer's video goes to the trash, and the question says so.
+    dlg.leftList()->setRowSelected(0, true);
+    dlg.findChild<QPushButton*>("ButtonDelete")->click();
+    QCOMPARE(
+        prompts.questions.last(),
+        QString("Are you sure you want to move these files from the hard drive to the trash?"));
+    QCOMPARE(QDir(fx.pcFolder()).entryList(QDir::Files), QStringList());
+    QCOMPARE(dlg.leftList()->count(), 0);
+    const QString trash =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+    const QString top =
+        QStorageInfo(fx.pcFolder()).rootPath() + "/.Trash-" + QString::number(::getuid());
+    bool found = false;
+    for (const QString& folder : {trash, top}) {
+        for (const QString& info : QDir(folder + "/info").entryList({"*.trashinfo"})) {
+            if (!readFile(folder + "/info/" + info)
+                     .contains(QFile::encodeName(fx.pcFolder() + "/a.MP4")))
+                continue;
+            found = readFile(folder + "/files/" + info.chopped(10)).endsWith("mp4 of a");
+            QFile::remove(folder + "/files/" + info.chopped(10));
+            QFile::remove(folder + "/info/" + info);
+        }
+    }
+    QVERIFY(found);
+}
+
+void TestFerryboxWindow::questionsDefaultToNo()
+{
+    Fixture fx;
+    fx.addConsoleVideo("M4V50001");
+    fx.setConsoleMounted(true);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    CFerryboxDlg dlg(detector, fx.pcFolder());
+    dlg.rightList()->setRowSelected(0, true);
+    // Enter on the real question, as a hasty user would.
+    QString defaultButton;
+    QTimer::singleShot(0, &dlg, [&defaultButton] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        defaultButton = box->defaultButton() ? box->defaultButton()->text() : "none";
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    dlg.findChild<QPushButton*>("ButtonDelete")->click();
+    QCOMPARE(defaultButton.remove('&'), QString("No"));
+    QCOMPARE(fx.consoleFiles(), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
 }
 
 void TestFerryboxWindow::enterEndsWindow()
