@@ -44,5 +44,10 @@ inline const QString SelectVideos =
 // %1 videos copied, %2 videos selected.
 inline const QString TransferIncomplete =
     QStringLiteral("Only %1 of %2 videos were transferred to the PSP.");
+// %1 videos copied, %2 videos selected.
+inline const QString TransferCancelled =
+    QStringLiteral("The transfer was cancelled: %1 of %2 videos were transferred to the PSP.");
+inline const QString TransferRunning =
+    QStringLiteral("A transfer is still running. Wait for it to end or cancel it first.");
 
 }  // namespace TransferText

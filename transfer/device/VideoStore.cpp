@@ -134,7 +134,7 @@ VideoEntry makeEntry(const QString& thumbnailPath, const QString& note, FolderNa
 // Copies source to target through a temporary file beside target that is
 // renamed over it once complete, so target is never left half-written and an
 // existing target survives a failed copy. Returns 0 or the errno of the failure.
-int copyFile(const QString& source, const QString& target)
+int copyFile(const QString& source, const QString& target, CopyMonitor* monitor)
 {
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) return errno;
@@ -165,8 +165,13 @@ int copyFile(const QString& source, const QString& target)
         return error;
     }
 
+    // Blocks of 1 MiB: a stick writing 20 MB/s reports and can stop every 50 ms.
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
+        if (monitor && monitor->cancelRequested()) {
+            error = ECANCELED;
+            break;
+        }
         const ssize_t got = ::read(in, buffer.data(), size_t(buffer.size()));
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -181,6 +186,7 @@ int copyFile(const QString& source, const QString& target)
                 continue;
             }
             done += put;
+            if (monitor) monitor->bytesCopied(put);
         }
         if (error) break;
     }
@@ -398,6 +404,8 @@ VideoList::~VideoList() = default;
 
 StorePrompts::~StorePrompts() = default;
 
+CopyMonitor::~CopyMonitor() = default;
+
 MemoryVideoList::MemoryVideoList() = default;
 
 MemoryVideoList::~MemoryVideoList() = default;
@@ -511,15 +519,13 @@ std::optional<QString> FindFreeVideoName(const QString& deviceDrive, ConsoleFold
     return std::nullopt;
 }
 
-bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
-                   VideoList& consoleList, StorePrompts& prompts)
+VideoCopyResult CopyVideoToConsole(const QString& mp4Path, const QString& deviceDrive,
+                                   CopyMonitor* monitor)
 {
-    if (!deviceConnected) return false;
-
-    const auto fail = [&prompts](const QString& file, const QString& why) {
-        prompts.showMessage(TransferText::CouldNotTransfer.arg(file, why),
-                            StorePrompts::Icon::Exclamation);
-        return false;
+    VideoCopyResult result;
+    const auto fail = [&result](const QString& file, const QString& why) {
+        result.message = TransferText::CouldNotTransfer.arg(file, why);
+        return result;
     };
 
     // A video the console cannot show would only take space in its folder.
@@ -530,30 +536,52 @@ bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool devi
 
     const std::optional<QString> target = FindFreeVideoName(deviceDrive, folder);
     if (!target) {
-        prompts.showMessage(TransferText::NoOutputPath, StorePrompts::Icon::None);
-        return false;
+        result.message = TransferText::NoOutputPath;
+        result.icon = StorePrompts::Icon::None;
+        return result;
     }
     // A freshly formatted memory stick has no video folders yet.
     if (const int error = makeConsoleFolder(folderPart(*target)))
         return fail(mp4Path, qt_error_string(error));
 
-    const auto copy = [&fail](const QString& source, const QString& destination) {
-        const int error = copyFile(source, destination);
-        return error == 0 || fail(source, qt_error_string(error));
+    const auto copy = [&](const QString& source, const QString& destination) {
+        const int error = copyFile(source, destination, monitor);
+        if (error == ECANCELED) result.cancelled = true;
+        if (error) fail(source, qt_error_string(error));
+        return error == 0;
     };
 
-    if (!copy(mp4Path, *target)) return false;
+    if (!copy(mp4Path, *target)) return result;
     const QString thumbnail = resolveNoCase(withLastFourReplaced(mp4Path, u".THM"_s));
     const QString targetThumbnail = resolveNoCase(withLastFourReplaced(*target, u".THM"_s));
     if (!copy(thumbnail, targetThumbnail)) {
         // A video without its thumbnail is never listed, so it could neither be
         // seen nor deleted here: take the copied MP4 back off the console.
         QFile::remove(*target);
+        return result;
+    }
+    result.copied = true;
+    result.consoleThumbnail = targetThumbnail;
+    return result;
+}
+
+bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
+                   VideoList& consoleList, StorePrompts& prompts)
+{
+    if (!deviceConnected) return false;
+    const VideoCopyResult result = CopyVideoToConsole(mp4Path, deviceDrive);
+    if (!result.copied) {
+        prompts.showMessage(result.message, result.icon);
         return false;
     }
-
-    AddVideoEntry(consoleList, targetThumbnail, QString());
+    AddVideoEntry(consoleList, result.consoleThumbnail, QString());
     return true;
+}
+
+qint64 VideoTransferSize(const QString& mp4Path)
+{
+    return openedFileSize(mp4Path) +
+           openedFileSize(resolveNoCase(withLastFourReplaced(mp4Path, u".THM"_s)));
 }
 
 void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,

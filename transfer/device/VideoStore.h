@@ -133,6 +133,35 @@ std::optional<QString> FindFreeVideoName(const QString& deviceDrive,
 bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
                    VideoList& consoleList, StorePrompts& prompts);
 
+// Watches a copy from the thread that runs it.
+class CopyMonitor {
+public:
+    virtual ~CopyMonitor();
+    // Asked between blocks; true stops the copy, which then leaves no partial
+    // file and keeps earlier videos.
+    virtual bool cancelRequested() const = 0;
+    // That many more bytes of the video or its thumbnail were written.
+    virtual void bytesCopied(qint64 bytes) = 0;
+};
+
+struct VideoCopyResult {
+    bool copied = false;
+    bool cancelled = false;  // stopped through the monitor
+    // When not copied: the message TransferVideo shows, and its icon.
+    QString message;
+    StorePrompts::Icon icon = StorePrompts::Icon::Exclamation;
+    QString consoleThumbnail;  // when copied: the thumbnail on the console
+};
+
+// TransferVideo's copy without its list and its message box, for a worker
+// thread: the console is taken as connected; monitor, when given, sees every
+// block written and can stop the copy.
+VideoCopyResult CopyVideoToConsole(const QString& mp4Path, const QString& deviceDrive,
+                                   CopyMonitor* monitor = nullptr);
+
+// The bytes a transfer of the video writes: its MP4 and its thumbnail.
+qint64 VideoTransferSize(const QString& mp4Path);
+
 // Deletes the selected videos of one list after confirmation. Console rows are
 // offered first ("Are you sure you want to delete these files from the PSP?")
 // and deleted for good, the console having no trash; only when none is

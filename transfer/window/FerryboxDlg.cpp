@@ -1,5 +1,6 @@
 #include "FerryboxDlg.h"
 
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -17,6 +18,8 @@
 #include "CustomPanel.h"
 #include "DialogUnits.h"
 #include "ListDragPayload.h"
+#include "TransferJob.h"
+#include "TransferProgressPanel.h"
 #include "TransferTexts.h"
 
 using namespace Qt::StringLiterals;
@@ -129,6 +132,15 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     m_leftList->setFont(rowFont);
     m_rightList->setFont(rowFont);
 
+    // Over the buttons below the lists while a transfer runs: nothing there
+    // may start another one meanwhile.
+    m_progress = new TransferProgressPanel(this);
+    m_progress->setGeometry(QRect(QPoint(10, 268), QPoint(width() - 11, height() - 3)));
+    m_progress->hide();
+    connect(m_progress, &TransferProgressPanel::cancelClicked, this, [this] {
+        if (m_job) m_job->cancel();
+    });
+
     connect(m_buttonBrowse, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonBrowse);
     connect(m_buttonTransfer, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonTransfer);
     connect(m_buttonUp, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonUp);
@@ -152,7 +164,17 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     setPcFolder(startFolder);
 }
 
-CFerryboxDlg::~CFerryboxDlg() = default;
+CFerryboxDlg::~CFerryboxDlg()
+{
+    // Cancels and waits before the lists it reports to go.
+    delete m_job;
+}
+
+void CFerryboxDlg::closeEvent(QCloseEvent* event)
+{
+    if (m_job) m_job->cancel();
+    QDialog::closeEvent(event);
+}
 
 void CFerryboxDlg::setPcFolder(const QString& folder)
 {
@@ -211,40 +233,78 @@ void CFerryboxDlg::OnVideosDropped(CCustomListBox* list, const QString& text)
         clearSelections();
         return;
     }
-    const QStringList paths = DroppedPaths(text);
-    for (const QString& path : paths) {
-        if (!TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts))
-            return;
-    }
-    clearSelections();
+    startTransfer(DroppedPaths(text));
 }
 
 void CFerryboxDlg::OnButtonTransfer()
 {
+    QStringList paths;
+    const QList<int> rows = m_leftList->selectedRows();
+    for (int row : rows)
+        paths.append(m_leftList->entry(row).mp4Path);
+    startTransfer(paths);
+}
+
+void CFerryboxDlg::startTransfer(const QStringList& paths)
+{
+    if (m_job) {
+        m_prompts->showMessage(TransferText::TransferRunning, StorePrompts::Icon::Exclamation);
+        return;
+    }
     // "Transfer complete" is said only when it is true.
     if (!m_deviceConnected) {
         m_prompts->showMessage(TransferText::PspNotConnected, StorePrompts::Icon::Exclamation);
         return;
     }
-    QStringList paths;
-    const QList<int> rows = m_leftList->selectedRows();
-    for (int row : rows)
-        paths.append(m_leftList->entry(row).mp4Path);
     if (paths.isEmpty()) {
         m_prompts->showMessage(TransferText::SelectVideos, StorePrompts::Icon::None);
         return;
     }
-    qsizetype copied = 0;
-    for (const QString& path : std::as_const(paths)) {
-        if (TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts))
-            ++copied;
+    m_copied = 0;
+    m_failures.clear();
+    m_job = new TransferJob(paths, m_deviceDrive, this);
+    connect(m_job, &TransferJob::progressed, m_progress, &TransferProgressPanel::showProgress);
+    connect(m_job, &TransferJob::videoFinished, this, &CFerryboxDlg::onVideoCopied);
+    connect(m_job, &TransferJob::transferFinished, this, &CFerryboxDlg::onTransferFinished);
+    m_progress->begin();
+    m_progress->show();
+    m_progress->raise();
+    m_job->start();
+}
+
+void CFerryboxDlg::onVideoCopied(int, const VideoCopyResult& result)
+{
+    if (result.copied) {
+        ++m_copied;
+        // A console pulled out meanwhile has no list to show it in.
+        if (m_deviceConnected) AddVideoEntry(*m_rightList, result.consoleThumbnail, QString());
+    } else if (!result.cancelled) {
+        m_failures.append(result.message);
     }
+}
+
+void CFerryboxDlg::onTransferFinished(bool cancelled)
+{
+    TransferJob* job = m_job;
+    const qsizetype count = job->paths().size();
+    job->wait();
+    job->deleteLater();
+    m_job = nullptr;
+    m_progress->hide();
     clearSelections();
-    if (copied == paths.size())
-        m_prompts->showMessage(TransferText::TransferComplete, StorePrompts::Icon::None);
+
+    // One box for the whole transfer, however many videos failed.
+    QString summary;
+    if (cancelled)
+        summary = TransferText::TransferCancelled.arg(m_copied).arg(count);
+    else if (m_copied == count)
+        summary = TransferText::TransferComplete;
     else
-        m_prompts->showMessage(TransferText::TransferIncomplete.arg(copied).arg(paths.size()),
-                               StorePrompts::Icon::Exclamation);
+        summary = TransferText::TransferIncomplete.arg(m_copied).arg(count);
+    if (!m_failures.isEmpty()) summary += u"\n\n"_s + m_failures.join(u"\n\n"_s);
+    m_prompts->showMessage(
+        summary, m_copied == count ? StorePrompts::Icon::None : StorePrompts::Icon::Exclamation);
+    Q_EMIT transferDone();
 }
 
 void CFerryboxDlg::OnButtonDelete()

@@ -11,6 +11,9 @@ class QLabel;
 class QPushButton;
 class CCustomListBox;
 class CCustomPanel;
+class TransferJob;
+class TransferProgressPanel;
+struct VideoCopyResult;
 
 // The transfer window: the videos of a computer folder on the left, those on
 // the attached console on the right, and the console's connection state on top.
@@ -34,6 +37,14 @@ public:
     // Shows folder on the left, as a choice in the folder browser does.
     void setPcFolder(const QString& folder);
 
+    // The running transfer, or null.
+    TransferJob* transferJob() const { return m_job; }
+    TransferProgressPanel* progressPanel() const { return m_progress; }
+
+Q_SIGNALS:
+    // A transfer ended and its summary was shown.
+    void transferDone();
+
 public Q_SLOTS:
     void OnDeviceChange();
     void OnButtonTransfer();
@@ -49,6 +60,11 @@ protected:
 private:
     void ShowDeviceState(const QString& drive);
     void OnVideosDropped(CCustomListBox* list, const QString& text);
+    // The one way videos reach the console, for the button and for drops.
+    void startTransfer(const QStringList& paths);
+    void onVideoCopied(int index, const VideoCopyResult& result);
+    void onTransferFinished(bool cancelled);
+    void closeEvent(QCloseEvent* event) override;
     void clearSelections();
     void showPcFolder();
 
@@ -74,4 +90,9 @@ private:
     CCustomPanel* m_rightPanel = nullptr;
     CCustomListBox* m_leftList = nullptr;   // 2000
     CCustomListBox* m_rightList = nullptr;  // 2001
+    TransferProgressPanel* m_progress = nullptr;
+
+    TransferJob* m_job = nullptr;
+    int m_copied = 0;
+    QStringList m_failures;  // of the running transfer, for its summary
 };

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -17,8 +18,10 @@
 
 #include "FullDisk.h"
 #include "Mp4Boxes.h"
+#include "SlowWrites.h"
 #include "TestFiles.h"
 #include "TestImages.h"
+#include "TransferJob.h"
 #include "VideoStore.h"
 
 namespace {
@@ -206,6 +209,10 @@ private Q_SLOTS:
     void consoleRemovedDuringCopy_data();
     void consoleRemovedDuringCopy();
     void dropOfThreeSecondWithoutThumbnail();
+    void stoppedMidCopy_data();
+    void stoppedMidCopy();
+    void jobCancelKeepsEarlierVideos();
+    void jobReportsEveryVideo();
     void transferLeavesOrphanThumbnailAndFolderAlone();
     void oddNames_data();
     void oddNames();
@@ -738,6 +745,127 @@ void TestVideoStore::dropOfThreeSecondWithoutThumbnail()
              QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
     QCOMPARE(readFile(f.console + "/M4V50002.MP4").size(), 3000);
     QCOMPARE(rowNames(console), QStringList({"M4V50001.THM", "M4V50002.THM"}));
+}
+
+// Stops or unplugs after the given bytes of the copy.
+class StoppingMonitor : public CopyMonitor {
+public:
+    qint64 copied = 0;
+    qint64 stopAt = 0;
+    std::function<void()> atStop;  // null: cancel
+    bool cancel = false;
+
+    bool cancelRequested() const override { return cancel; }
+    void bytesCopied(qint64 bytes) override
+    {
+        const bool before = copied < stopAt;
+        copied += bytes;
+        if (!before || copied < stopAt) return;
+        if (atStop)
+            atStop();
+        else
+            cancel = true;
+    }
+};
+
+void TestVideoStore::stoppedMidCopy_data()
+{
+    QTest::addColumn<bool>("unplug");
+    QTest::addColumn<qint64>("stopAt");
+    QTest::newRow("cancelled in the video") << false << qint64(1 << 20);
+    QTest::newRow("cancelled in the thumbnail") << false << qint64(3 << 20) + 1;
+    QTest::newRow("unplugged in the video") << true << qint64(1 << 20);
+}
+
+void TestVideoStore::stoppedMidCopy()
+{
+    QFETCH(bool, unplug);
+    QFETCH(qint64, stopAt);
+
+    Fixture f;
+    writeFile(f.console + "/M4V50001.MP4", "earlier");
+    writeFile(f.console + "/M4V50001.THM", "earlier");
+    const QString mp4 = f.addPcVideo("clip", 3 << 20);
+    StoppingMonitor monitor;
+    monitor.stopAt = stopAt;
+    if (unplug) monitor.atStop = [&f] { QDir(f.drive).removeRecursively(); };
+    const VideoCopyResult result = CopyVideoToConsole(mp4, f.drive, &monitor);
+
+    QVERIFY(!result.copied);
+    QCOMPARE(result.cancelled, !unplug);
+    QVERIFY(monitor.copied >= stopAt);
+    if (unplug) {
+        // Reported, and no folder made again on the pulled-out drive.
+        QCOMPARE(result.message,
+                 "Could not transfer file " + mp4 + " to PSP!\n" + systemText(ENOENT));
+        QVERIFY(!QFileInfo::exists(f.drive));
+        return;
+    }
+    // No partial file and no video without thumbnail; the earlier one stays.
+    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+    QCOMPARE(readFile(f.console + "/M4V50001.MP4"), QByteArray("earlier"));
+}
+
+void TestVideoStore::jobCancelKeepsEarlierVideos()
+{
+    Fixture f;
+    const QStringList sources{f.addPcVideo("one", 2 << 20), f.addPcVideo("two", 4 << 20),
+                              f.addPcVideo("three", 1000)};
+    // About 20 MB/s, a USB 2.0 stick's pace: the second video takes long
+    // enough to be cancelled in.
+    slowWriteBytesPerSecond = 20'000'000;
+    TransferJob job(sources, f.drive);
+    QList<int> finished;
+    QList<VideoCopyResult> results;
+    connect(&job, &TransferJob::videoFinished, this, [&](int index, const VideoCopyResult& result) {
+        finished << index;
+        results << result;
+    });
+    connect(&job, &TransferJob::progressed, this, [&job](const TransferProgress& progress) {
+        if (progress.fileIndex == 1 && progress.fileDone > 0) job.cancel();
+    });
+    QSignalSpy done(&job, &TransferJob::transferFinished);
+    job.start();
+    const bool ended = done.wait(60000);
+    slowWriteBytesPerSecond = 0;
+
+    QVERIFY(ended);
+    QCOMPARE(done.first().first().toBool(), true);
+    QCOMPARE(finished, QList<int>({0, 1}));
+    QVERIFY(results[0].copied);
+    QVERIFY(!results[1].copied);
+    QVERIFY(results[1].cancelled);
+    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+    QCOMPARE(readFile(f.console + "/M4V50001.MP4"), readFile(sources[0]));
+}
+
+void TestVideoStore::jobReportsEveryVideo()
+{
+    Fixture f;
+    const QStringList sources{f.addPcVideo("one", 3000), f.pc + "/missing.MP4",
+                              f.addPcVideo("two", 2 << 20)};
+    TransferJob job(sources, f.drive);
+    QList<VideoCopyResult> results;
+    TransferProgress last;
+    connect(&job, &TransferJob::videoFinished, this,
+            [&](int, const VideoCopyResult& result) { results << result; });
+    connect(&job, &TransferJob::progressed, this,
+            [&last](const TransferProgress& progress) { last = progress; });
+    QSignalSpy done(&job, &TransferJob::transferFinished);
+    job.start();
+    QVERIFY(done.wait(60000));
+
+    QCOMPARE(done.first().first().toBool(), false);
+    QCOMPARE(results.size(), 3);
+    QVERIFY(results[0].copied && !results[1].copied && results[2].copied);
+    QCOMPARE(results[1].message,
+             "Could not transfer file " + f.pc + "/missing.MP4 to PSP!\n" + systemText(ENOENT));
+    QCOMPARE(results[2].consoleThumbnail, f.console + "/M4V50002.THM");
+    // The whole transfer's bytes: both videos with their thumbnails.
+    const qint64 total = 3000 + (2 << 20) + 2 * readFile(f.pc + "/one.THM").size();
+    QCOMPARE(last.totalSize, total);
+    QCOMPARE(last.totalDone, total);
+    QCOMPARE(last.fileCount, 3);
 }
 
 void TestVideoStore::transferLeavesOrphanThumbnailAndFolderAlone()

@@ -7,12 +7,15 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QtEndian>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -67,6 +70,24 @@ bool dropOn(CCustomListBox* list, QMimeData* mime)
     QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(list->viewport(), &drop);
     return drop.isAccepted();
+}
+
+// A summary with its failures, one a paragraph, in name order: videos are
+// copied in the order the folder lists them.
+QStringList failuresInAnyOrder(const QString& summary)
+{
+    QStringList paragraphs = summary.split("\n\n");
+    std::sort(paragraphs.begin() + 1, paragraphs.end());
+    return paragraphs;
+}
+
+// Waits for the transfer the window runs, if any, to end; false when it
+// does not end in time.
+bool waitForTransfer(CFerryboxDlg& dlg)
+{
+    if (!dlg.transferJob()) return true;
+    QSignalSpy done(&dlg, &CFerryboxDlg::transferDone);
+    return done.wait(60000);
 }
 
 QPoint rowCentre(const CCustomListBox* list, int row)
@@ -144,6 +165,7 @@ void TestFerryboxWindow::consoleComesAndGoes()
     dlg.leftList()->setRowSelected(0, true);
     std::unique_ptr<QMimeData> mime(dlg.leftList()->selectionMimeData());
     QVERIFY(dropOn(dlg.rightList(), mime.get()));
+    QVERIFY(waitForTransfer(dlg));
     QCOMPARE(fx.consoleFiles(),
              QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
     QCOMPARE(readFile(fx.consoleFolder() + "/M4V50002.MP4"),
@@ -152,7 +174,8 @@ void TestFerryboxWindow::consoleComesAndGoes()
              readFile(fx.pcFolder() + "/holiday.THM"));
     QCOMPARE(rowNames(dlg.rightList()), QStringList({"M4V50001.MP4", "M4V50002.MP4"}));
     QVERIFY(dlg.leftList()->selectedRows().isEmpty());
-    QVERIFY(prompts.messages.isEmpty());
+    // The completion message follows a drag as it follows the button.
+    QCOMPARE(prompts.messages, QStringList{"Transfer complete"});
 
     fx.setConsoleMounted(false);
     QTRY_COMPARE_WITH_TIMEOUT(dlg.rightList()->count(), 0, 5000);
@@ -172,24 +195,32 @@ void TestFerryboxWindow::dropRules_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QStringList>("consoleAfter");
     QTest::addColumn<bool>("selectionsKept");
-    QTest::addColumn<int>("messages");
+    QTest::addColumn<QString>("message");  // the one box shown, <pc> the computer folder
 
     const QStringList existing{"M4V50001.MP4", "M4V50001.THM"};
     QTest::newRow("console to computer copies nothing, clears selections")
-        << true << true << false << QStringList{"M4V50001"} << true << existing << false << 0;
+        << true << true << false << QStringList{"M4V50001"} << true << existing << false
+        << QString();
     QTest::newRow("within the console list is refused")
-        << true << true << true << QStringList{"M4V50001"} << false << existing << true << 0;
+        << true << true << true << QStringList{"M4V50001"} << false << existing << true
+        << QString();
     QTest::newRow("within the computer list is refused")
-        << true << false << false << QStringList{"a"} << false << existing << true << 0;
-    QTest::newRow("no console: nothing copied, nothing said, selections kept")
-        << false << false << true << QStringList{"a", "b"} << true << existing << true << 0;
+        << true << false << false << QStringList{"a"} << false << existing << true << QString();
+    // A drop says what the Transfer button says.
+    QTest::newRow("no console: nothing copied, warned, selections kept")
+        << false << false << true << QStringList{"a", "b"} << true << existing << true
+        << "The PSP is not connected. Connect it and try again.";
     QTest::newRow("two videos copied in order")
         << true << false << true << QStringList{"a", "b"} << true
         << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM", "M4V50003.MP4", "M4V50003.THM"})
-        << false << 0;
-    QTest::newRow("second without thumbnail stops the drop")
+        << false << "Transfer complete";
+    QTest::newRow("second without thumbnail fails, the others go on, one summary")
         << true << false << true << QStringList{"a", "nothumb", "b"} << true
-        << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM"}) << true << 1;
+        << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM", "M4V50003.MP4", "M4V50003.THM"})
+        << false
+        << "Only 2 of 3 videos were transferred to the PSP.\n\nCould not transfer file "
+           "<pc>/nothumb.THM to PSP!\n" +
+               qt_error_string(ENOENT);
 }
 
 void TestFerryboxWindow::dropRules()
@@ -201,7 +232,7 @@ void TestFerryboxWindow::dropRules()
     QFETCH(bool, accepted);
     QFETCH(QStringList, consoleAfter);
     QFETCH(bool, selectionsKept);
-    QFETCH(int, messages);
+    QFETCH(QString, message);
 
     Fixture fx;
     fx.addConsoleVideo("M4V50001");
@@ -231,6 +262,7 @@ void TestFerryboxWindow::dropRules()
     mime.setData(ListDragMimeType, EncodeListDragPayload(source->sourceId(), paths));
     CCustomListBox* target = ontoConsole ? dlg.rightList() : dlg.leftList();
     QCOMPARE(dropOn(target, &mime), accepted);
+    QVERIFY(waitForTransfer(dlg));
 
     QCOMPARE(fx.consoleFiles(), consoleAfter);
     if (selectionsKept) {
@@ -240,11 +272,9 @@ void TestFerryboxWindow::dropRules()
         QVERIFY(dlg.leftList()->selectedRows().isEmpty());
         QVERIFY(dlg.rightList()->selectedRows().isEmpty());
     }
-    QCOMPARE(prompts.messages.size(), messages);
-    if (messages)
-        QVERIFY2(prompts.messages.first().startsWith("Could not transfer file " + fx.pcFolder() +
-                                                     "/nothumb.THM to PSP!\n"),
-                 qPrintable(prompts.messages.first()));
+    QCOMPARE(prompts.messages, message.isEmpty()
+                                   ? QStringList()
+                                   : QStringList{message.replace("<pc>", fx.pcFolder())});
 }
 
 void TestFerryboxWindow::transferButton_data()
@@ -253,28 +283,37 @@ void TestFerryboxWindow::transferButton_data()
     QTest::addColumn<bool>("freshStick");  // no MP_ROOT on the console yet
     QTest::addColumn<QStringList>("selected");
     QTest::addColumn<QStringList>("copied");
-    QTest::addColumn<int>("failures");
-    QTest::addColumn<QString>("summary");  // the last message
+    QTest::addColumn<QString>("summary");  // the one message, <pc> the computer folder
 
     const QString complete = "Transfer complete";
     const QString notConnected = "The PSP is not connected. Connect it and try again.";
     QTest::newRow("nothing selected")
-        << true << false << QStringList() << QStringList() << 0
+        << true << false << QStringList() << QStringList()
         << "Select the videos to transfer in the list on the left first.";
-    QTest::newRow("no console") << false << false << QStringList{"a"} << QStringList() << 0
+    QTest::newRow("no console") << false << false << QStringList{"a"} << QStringList()
                                 << notConnected;
     QTest::newRow("no console, nothing selected")
-        << false << false << QStringList() << QStringList() << 0 << notConnected;
+        << false << false << QStringList() << QStringList() << notConnected;
     QTest::newRow("all copied") << true << false << QStringList{"a", "b"} << QStringList{"a", "b"}
-                                << 0 << complete;
+                                << complete;
     QTest::newRow("a failed copy does not stop the others, and is no complete transfer")
-        << true << false << QStringList{"a", "nothumb", "b"} << QStringList{"a", "b"} << 1
-        << "Only 2 of 3 videos were transferred to the PSP.";
+        << true << false << QStringList{"a", "nothumb", "b"} << QStringList{"a", "b"}
+        << "Only 2 of 3 videos were transferred to the PSP.\n\nCould not transfer file "
+           "<pc>/nothumb.THM to PSP!\n" +
+               qt_error_string(ENOENT);
     QTest::newRow("a video the console cannot show is no complete transfer")
-        << true << false << QStringList{"hevc"} << QStringList() << 1
-        << "Only 0 of 1 videos were transferred to the PSP.";
+        << true << false << QStringList{"hevc"} << QStringList()
+        << "Only 0 of 1 videos were transferred to the PSP.\n\nCould not transfer file "
+           "<pc>/hevc.MP4 to PSP!\nIts video is HEVC (H.265); the PSP shows only MPEG-4 and "
+           "AVC (H.264) video.";
+    QTest::newRow("several failures, one box")
+        << true << false << QStringList{"hevc", "nothumb"} << QStringList()
+        << "Only 0 of 2 videos were transferred to the PSP.\n\nCould not transfer file "
+           "<pc>/hevc.MP4 to PSP!\nIts video is HEVC (H.265); the PSP shows only MPEG-4 and "
+           "AVC (H.264) video.\n\nCould not transfer file <pc>/nothumb.THM to PSP!\n" +
+               qt_error_string(ENOENT);
     QTest::newRow("fresh memory stick receives the video")
-        << true << true << QStringList{"a"} << QStringList{"a"} << 0 << complete;
+        << true << true << QStringList{"a"} << QStringList{"a"} << complete;
 }
 
 void TestFerryboxWindow::transferButton()
@@ -283,7 +322,6 @@ void TestFerryboxWindow::transferButton()
     QFETCH(bool, freshStick);
     QFETCH(QStringList, selected);
     QFETCH(QStringList, copied);
-    QFETCH(int, failures);
     QFETCH(QString, summary);
 
     Fixture fx;
@@ -303,6 +341,7 @@ void TestFerryboxWindow::transferButton()
     const QList<int> selectedBefore = dlg.leftList()->selectedRows();
 
     dlg.findChild<QPushButton*>("ButtonTransfer")->click();
+    QVERIFY(waitForTransfer(dlg));
 
     QStringList contents;
     const QStringList mp4s = QDir(fx.consoleFolder()).entryList({"*.MP4"}, QDir::Files);
@@ -315,9 +354,9 @@ void TestFerryboxWindow::transferButton()
     QCOMPARE(QDir(fx.consoleFolder()).entryList({"*.THM"}, QDir::Files).size(), copied.size());
     QCOMPARE(fx.avcFiles(), QStringList());
     QCOMPARE(dlg.rightList()->count(), copied.size());
-    QCOMPARE(prompts.messages.size(), failures + 1);
-    QCOMPARE(prompts.messages.last(), summary);
-    if (summary != "Transfer complete") QVERIFY(!prompts.messages.contains("Transfer complete"));
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(failuresInAnyOrder(prompts.messages[0]),
+             failuresInAnyOrder(summary.replace("<pc>", fx.pcFolder())));
     // Selections are kept when nothing was tried, so the user can try again.
     const bool tried = mounted && !selected.isEmpty();
     QCOMPARE(dlg.leftList()->selectedRows(), tried ? QList<int>() : selectedBefore);
@@ -348,6 +387,7 @@ void TestFerryboxWindow::encodedVideosFindTheirFolders()
         dlg.leftList()->setRowSelected(row, true);
 
     dlg.findChild<QPushButton*>("ButtonTransfer")->click();
+    QVERIFY(waitForTransfer(dlg));
 
     // MPEG-4 beside the video already there, AVC in its own folder.
     QCOMPARE(fx.consoleFiles(),
@@ -358,17 +398,17 @@ void TestFerryboxWindow::encodedVideosFindTheirFolders()
     QCOMPARE(readFile(fx.avcFolder() + "/MAQ50001.MP4"), readFile(fx.pcFolder() + "/birthday.MP4"));
     QCOMPARE(readFile(fx.avcFolder() + "/MAQ50001.THM"), readFile(fx.pcFolder() + "/birthday.THM"));
 
-    QStringList refusals = prompts.messages.mid(0, 2);
-    refusals.sort();
-    QCOMPARE(refusals,
-             QStringList({"Could not transfer file " + fx.pcFolder() +
-                              "/notes.MP4 to PSP!\nIt is not a readable MP4 video, so the PSP "
-                              "could not show it.",
-                          "Could not transfer file " + fx.pcFolder() +
-                              "/trailer.MP4 to PSP!\nIts video is Motion JPEG; the PSP shows only "
-                              "MPEG-4 and AVC (H.264) video."}));
-    QCOMPARE(prompts.messages.mid(2),
-             QStringList{"Only 2 of 4 videos were transferred to the PSP."});
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(
+        failuresInAnyOrder(prompts.messages[0]),
+        failuresInAnyOrder("Only 2 of 4 videos were transferred to the PSP.\n\nCould not transfer "
+                           "file " +
+                           fx.pcFolder() +
+                           "/notes.MP4 to PSP!\nIt is not a readable MP4 video, so the PSP could "
+                           "not show it.\n\nCould not transfer file " +
+                           fx.pcFolder() +
+                           "/trailer.MP4 to PSP!\nIts video is Motion JPEG; the PSP shows only "
+                           "MPEG-4 and AVC (H.264) video."));
 
     // The console list shows both folders, also when read again.
     const QStringList both{"M4V50001.MP4", "M4V50002.MP4", "MAQ50001.MP4"};
