@@ -22,6 +22,17 @@ inline const QString AvcLimits =
     QStringLiteral("AVC of Baseline or Main profile up to level 3.0, 480x272 and 30 fps");
 inline const QString Mpeg4Limits =
     QStringLiteral("MPEG-4 of Simple profile up to 320x240 and 30 fps");
+inline const QString TooLargeForFat =
+    QStringLiteral("It is 4 GiB or larger, more than one file on the PSP's memory stick can hold.");
+// %1 the bytes needed, %2 the bytes free, such as "1.25 GB".
+inline const QString NotEnoughSpace = QStringLiteral(
+    "There is not enough free space on the PSP for these videos: they need %1, %2 is free.");
+// %1 the video, %2 the same video on the console.
+inline const QString AlreadyOnPsp =
+    QStringLiteral("%1 is already on the PSP as %2.\nCopy it again?");
+inline const QString AlreadyOnPspCaption = QStringLiteral("Video already on the PSP");
+// %1 free, %2 total, such as "1.25 GB".
+inline const QString SpaceFree = QStringLiteral("%1 free of %2");
 inline const QString DeleteFromPsp =
     QStringLiteral("Are you sure you want to delete these files from the PSP?");
 inline const QString DeleteFromDisk =

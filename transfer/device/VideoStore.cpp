@@ -12,6 +12,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cmath>
@@ -606,4 +608,89 @@ void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString
         prompts.showMessage((console ? TransferText::CouldNotDelete : TransferText::CouldNotTrash) +
                                 failures.join(u'\n'),
                             StorePrompts::Icon::Exclamation);
+}
+
+QString ByteSizeText(qint64 bytes)
+{
+    const double value = double(qMax<qint64>(0, bytes));
+    if (value >= 1e9) return QString::number(value / 1e9, 'f', 2) + u" GB"_s;
+    if (value >= 1e6) return QString::number(value / 1e6, 'f', value >= 1e8 ? 0 : 1) + u" MB"_s;
+    return QString::number(qint64(value / 1e3 + 0.5)) + u" KB"_s;
+}
+
+ConsoleSpace ReadConsoleSpace(const QString& deviceDrive)
+{
+    ConsoleSpace space;
+    if (deviceDrive.isEmpty()) return space;
+    const QByteArray path = QFile::encodeName(deviceDrive);
+    struct statvfs vfs {};
+    if (::statvfs(path.constData(), &vfs) != 0) return space;
+    space.known = true;
+    space.freeBytes = qint64(vfs.f_bavail) * qint64(vfs.f_frsize);
+    space.totalBytes = qint64(vfs.f_blocks) * qint64(vfs.f_frsize);
+    space.clusterBytes = qMax<qint64>(1, qint64(vfs.f_bsize));
+    struct statfs fs {};
+    constexpr long MsdosSuperMagic = 0x4d44;
+    space.fat = ::statfs(path.constData(), &fs) == 0 && long(fs.f_type) == MsdosSuperMagic;
+    return space;
+}
+
+TransferPlan PlanTransfer(const QStringList& mp4Paths, const ConsoleSpace& space)
+{
+    TransferPlan plan;
+    const auto clusters = [&space](qint64 bytes) {
+        return (bytes + space.clusterBytes - 1) / space.clusterBytes * space.clusterBytes;
+    };
+    for (const QString& path : mp4Paths) {
+        const qint64 size = openedFileSize(path);
+        if (space.fat && size > MaxFatFileSize) {
+            plan.refusals.append(
+                TransferText::CouldNotTransfer.arg(path, TransferText::TooLargeForFat));
+            continue;
+        }
+        plan.paths.append(path);
+        plan.needed +=
+            clusters(size) +
+            clusters(openedFileSize(resolveNoCase(withLastFourReplaced(path, u".THM"_s))));
+    }
+    if (space.known && plan.needed > space.freeBytes)
+        plan.noRoom = TransferText::NotEnoughSpace.arg(ByteSizeText(plan.needed),
+                                                       ByteSizeText(space.freeBytes));
+    return plan;
+}
+
+namespace {
+
+constexpr qint64 CompareBytes = 64 * 1024;
+
+// The first and last CompareBytes of a file of that size; empty when unreadable.
+QByteArray headAndTail(const QString& path, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QByteArray bytes = file.read(CompareBytes);
+    if (size > CompareBytes && file.seek(qMax(CompareBytes, size - CompareBytes)))
+        bytes += file.read(CompareBytes);
+    return bytes;
+}
+
+}  // namespace
+
+QString FindVideoOnConsole(const QString& mp4Path, const QString& deviceDrive)
+{
+    if (deviceDrive.isEmpty()) return {};
+    const qint64 size = openedFileSize(mp4Path);
+    if (size <= 0) return {};
+    QByteArray ours;
+    for (const ConsoleFolder kind : {ConsoleFolder::Mpeg4, ConsoleFolder::Avc}) {
+        QDirIterator it(ConsoleVideoFolder(deviceDrive, kind), QDir::Files | QDir::Hidden);
+        while (it.hasNext()) {
+            it.next();
+            if (!it.fileName().endsWith(u".MP4"_s, Qt::CaseInsensitive)) continue;
+            if (openedFileSize(it.filePath()) != size) continue;
+            if (ours.isEmpty()) ours = headAndTail(mp4Path, size);
+            if (!ours.isEmpty() && headAndTail(it.filePath(), size) == ours) return it.filePath();
+        }
+    }
+    return {};
 }

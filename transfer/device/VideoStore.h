@@ -173,3 +173,38 @@ qint64 VideoTransferSize(const QString& mp4Path);
 // folders of deviceDrive, or pcFolder.
 void DeleteVideos(VideoList& consoleList, VideoList& computerList, const QString& deviceDrive,
                   const QString& pcFolder, StorePrompts& prompts);
+
+// "950 KB", "12.5 MB", "3.92 GB": sizes for people, in powers of 1000.
+QString ByteSizeText(qint64 bytes);
+
+// The console's memory stick as the file system reports it.
+struct ConsoleSpace {
+    bool known = false;  // false when the drive could not be asked
+    qint64 freeBytes = 0;
+    qint64 totalBytes = 0;
+    qint64 clusterBytes = 1;  // every file takes whole clusters
+    bool fat = false;         // FAT (the console's own format): no file of 4 GiB or more
+};
+
+ConsoleSpace ReadConsoleSpace(const QString& deviceDrive);
+
+// The largest file FAT32 holds: one byte short of 4 GiB.
+inline constexpr qint64 MaxFatFileSize = 0xffffffffLL;
+
+// What a transfer can copy, decided before the first byte is written.
+struct TransferPlan {
+    QStringList paths;     // the videos to copy, in order
+    QStringList refusals;  // one message per video left out
+    qint64 needed = 0;     // bytes the copies take on the stick, in whole clusters
+    // Empty, or why nothing at all is copied: the stick lacks room for all.
+    QString noRoom;
+};
+
+// Leaves out videos too large for a FAT stick and says when the stick lacks
+// room for the rest (both are known before copying; a half-done transfer
+// would only fill the stick).
+TransferPlan PlanTransfer(const QStringList& mp4Paths, const ConsoleSpace& space);
+
+// The console video (its MP4's path) that is the same video as mp4Path: the
+// same size and the same first and last 64 KiB; empty when there is none.
+QString FindVideoOnConsole(const QString& mp4Path, const QString& deviceDrive);

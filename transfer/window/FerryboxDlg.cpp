@@ -108,6 +108,8 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
         makeLabel(this, u"LabelDestination"_s, u"Destination"_s, unitsRect(127, 89, 117, 8));
     m_labelStatus = makeLabel(this, u"LabelStatus"_s, u"PSP Status"_s, unitsRect(245, 102, 68, 8));
     m_labelStatus->hide();
+    m_labelSpace = makeLabel(this, u"LabelSpace"_s, QString(), unitsRect(200, 169, 113, 8));
+    m_labelSpace->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_buttonTransfer =
         makeButton(this, u"ButtonTransfer"_s, u"Transfer"_s, unitsRect(122, 166, 74, 13));
     m_buttonUp = makeButton(this, u"ButtonUp"_s, u"Up"_s, unitsRect(7, 180, 40, 13));
@@ -207,6 +209,7 @@ void CFerryboxDlg::ShowDeviceState(const QString& drive)
         m_pictureConnected->hide();
         m_pictureDisconnected->show();
     }
+    showSpace();
 }
 
 void CFerryboxDlg::OnDeviceChange()
@@ -260,9 +263,31 @@ void CFerryboxDlg::startTransfer(const QStringList& paths)
         m_prompts->showMessage(TransferText::SelectVideos, StorePrompts::Icon::None);
         return;
     }
+    // Checked before the first byte: a copy of something already there, a file
+    // the stick's FAT cannot hold, or a selection it has no room for.
+    QStringList wanted;
+    for (const QString& path : paths) {
+        const QString there = FindVideoOnConsole(path, m_deviceDrive);
+        if (!there.isEmpty() && !m_prompts->askYesNo(TransferText::AlreadyOnPsp.arg(path, there),
+                                                     TransferText::AlreadyOnPspCaption))
+            continue;
+        wanted.append(path);
+    }
+    if (wanted.isEmpty()) return;
+    const TransferPlan plan = PlanTransfer(wanted, ReadConsoleSpace(m_deviceDrive));
+    if (!plan.noRoom.isEmpty()) {
+        m_prompts->showMessage(plan.noRoom, StorePrompts::Icon::Exclamation);
+        return;
+    }
     m_copied = 0;
-    m_failures.clear();
-    m_job = new TransferJob(paths, m_deviceDrive, this);
+    m_offered = wanted.size();
+    m_failures = plan.refusals;
+    if (plan.paths.isEmpty()) {
+        clearSelections();
+        showSummary(false);
+        return;
+    }
+    m_job = new TransferJob(plan.paths, m_deviceDrive, this);
     connect(m_job, &TransferJob::progressed, m_progress, &TransferProgressPanel::showProgress);
     connect(m_job, &TransferJob::videoFinished, this, &CFerryboxDlg::onVideoCopied);
     connect(m_job, &TransferJob::transferFinished, this, &CFerryboxDlg::onTransferFinished);
@@ -286,30 +311,46 @@ void CFerryboxDlg::onVideoCopied(int, const VideoCopyResult& result)
 void CFerryboxDlg::onTransferFinished(bool cancelled)
 {
     TransferJob* job = m_job;
-    const qsizetype count = job->paths().size();
     job->wait();
     job->deleteLater();
     m_job = nullptr;
     m_progress->hide();
     clearSelections();
+    showSpace();
+    showSummary(cancelled);
+}
 
+void CFerryboxDlg::showSummary(bool cancelled)
+{
     // One box for the whole transfer, however many videos failed.
     QString summary;
     if (cancelled)
-        summary = TransferText::TransferCancelled.arg(m_copied).arg(count);
-    else if (m_copied == count)
+        summary = TransferText::TransferCancelled.arg(m_copied).arg(m_offered);
+    else if (m_copied == m_offered)
         summary = TransferText::TransferComplete;
     else
-        summary = TransferText::TransferIncomplete.arg(m_copied).arg(count);
+        summary = TransferText::TransferIncomplete.arg(m_copied).arg(m_offered);
     if (!m_failures.isEmpty()) summary += u"\n\n"_s + m_failures.join(u"\n\n"_s);
-    m_prompts->showMessage(
-        summary, m_copied == count ? StorePrompts::Icon::None : StorePrompts::Icon::Exclamation);
+    m_prompts->showMessage(summary, m_copied == m_offered ? StorePrompts::Icon::None
+                                                          : StorePrompts::Icon::Exclamation);
     Q_EMIT transferDone();
+}
+
+void CFerryboxDlg::showSpace()
+{
+    const ConsoleSpace space = m_deviceConnected ? ReadConsoleSpace(m_deviceDrive) : ConsoleSpace();
+    if (!space.known) {
+        m_labelSpace->clear();
+        return;
+    }
+    m_labelSpace->setText(
+        TransferText::SpaceFree.arg(ByteSizeText(space.freeBytes), ByteSizeText(space.totalBytes)));
 }
 
 void CFerryboxDlg::OnButtonDelete()
 {
     DeleteVideos(*m_rightList, *m_leftList, m_deviceDrive, m_pcFolder, *m_prompts);
+    showSpace();
 }
 
 void CFerryboxDlg::OnButtonBrowse()

@@ -64,6 +64,8 @@ private:
     void startTransfer(const QStringList& paths);
     void onVideoCopied(int index, const VideoCopyResult& result);
     void onTransferFinished(bool cancelled);
+    void showSummary(bool cancelled);
+    void showSpace();
     void closeEvent(QCloseEvent* event) override;
     void clearSelections();
     void showPcFolder();
@@ -93,6 +95,8 @@ private:
     TransferProgressPanel* m_progress = nullptr;
 
     TransferJob* m_job = nullptr;
+    QLabel* m_labelSpace = nullptr;
     int m_copied = 0;
-    QStringList m_failures;  // of the running transfer, for its summary
+    qsizetype m_offered = 0;  // videos of the running transfer, refused ones too
+    QStringList m_failures;   // of the running transfer, for its summary
 };

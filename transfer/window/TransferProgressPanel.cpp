@@ -71,12 +71,7 @@ void TransferProgressPanel::begin()
     m_elapsed.start();
 }
 
-QString TransferProgressPanel::sizeText(qint64 bytes)
-{
-    const double mb = double(bytes) / 1e6;
-    if (mb >= 1000) return QString::number(mb / 1000, 'f', 2) + u" GB"_s;
-    return QString::number(mb, 'f', mb >= 100 ? 0 : 1) + u" MB"_s;
-}
+QString TransferProgressPanel::sizeText(qint64 bytes) { return ByteSizeText(bytes); }
 
 QString TransferProgressPanel::durationText(qint64 seconds)
 {

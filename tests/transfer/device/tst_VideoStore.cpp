@@ -213,6 +213,10 @@ private Q_SLOTS:
     void stoppedMidCopy();
     void jobCancelKeepsEarlierVideos();
     void jobReportsEveryVideo();
+    void planTransfer_data();
+    void planTransfer();
+    void consoleSpace();
+    void findVideoOnConsole();
     void transferLeavesOrphanThumbnailAndFolderAlone();
     void oddNames_data();
     void oddNames();
@@ -866,6 +870,113 @@ void TestVideoStore::jobReportsEveryVideo()
     QCOMPARE(last.totalSize, total);
     QCOMPARE(last.totalDone, total);
     QCOMPARE(last.fileCount, 3);
+}
+
+void TestVideoStore::planTransfer_data()
+{
+    QTest::addColumn<bool>("fat");
+    QTest::addColumn<qint64>("freeBytes");     // -1: the drive could not be asked
+    QTest::addColumn<QList<qint64>>("sizes");  // of the MP4s v0, v1, ...; thumbnails 1000 bytes
+    QTest::addColumn<QStringList>("kept");
+    QTest::addColumn<int>("refused");
+    QTest::addColumn<qint64>("needed");
+    QTest::addColumn<QString>("noRoom");
+
+    const qint64 fourGiB = qint64(4) << 30;
+    // Clusters of 4096 bytes: a 1000-byte thumbnail takes one whole.
+    QTest::newRow("room for all") << true << qint64(1 << 20) << QList<qint64>{5000, 100}
+                                  << QStringList{"v0", "v1"} << 0
+                                  << qint64(8192 + 4096 + 4096 + 4096) << QString();
+    QTest::newRow("exactly the room needed")
+        << true << qint64(20480) << QList<qint64>{5000, 100} << QStringList{"v0", "v1"} << 0
+        << qint64(20480) << QString();
+    QTest::newRow("one cluster short: nothing copied, needed and free said")
+        << true << qint64(20479) << QList<qint64>{5000, 100} << QStringList{"v0", "v1"} << 0
+        << qint64(20480)
+        << "There is not enough free space on the PSP for these videos: they need 20 KB, 20 KB is "
+           "free.";
+    QTest::newRow("largest FAT file kept")
+        << true << fourGiB * 2 << QList<qint64>{fourGiB - 1} << QStringList{"v0"} << 0
+        << qint64(fourGiB + 4096) << QString();
+    QTest::newRow("4 GiB refused on FAT, the rest goes")
+        << true << fourGiB * 2 << QList<qint64>{fourGiB, 100} << QStringList{"v1"} << 1
+        << qint64(8192) << QString();
+    QTest::newRow("4 GiB taken by another file system")
+        << false << fourGiB * 2 << QList<qint64>{fourGiB} << QStringList{"v0"} << 0
+        << qint64(fourGiB + 4096) << QString();
+    QTest::newRow("space unknown: copies try, failures say why")
+        << true << qint64(-1) << QList<qint64>{5000} << QStringList{"v0"} << 0 << qint64(12288)
+        << QString();
+}
+
+void TestVideoStore::planTransfer()
+{
+    QFETCH(bool, fat);
+    QFETCH(qint64, freeBytes);
+    QFETCH(QList<qint64>, sizes);
+    QFETCH(QStringList, kept);
+    QFETCH(int, refused);
+    QFETCH(qint64, needed);
+    QFETCH(QString, noRoom);
+
+    Fixture f;
+    QStringList paths;
+    for (int i = 0; i < sizes.size(); ++i) {
+        const QString path = f.pc + "/v" + QString::number(i) + ".MP4";
+        writeFile(path, mp4::file(mp4::mpeg4Entry()));
+        QFile file(path);
+        if (!file.resize(sizes[i])) QSKIP("no sparse files here");
+        writeFile(path.chopped(4) + ".THM", QByteArray(1000, 't'));
+        paths << path;
+    }
+    ConsoleSpace space;
+    space.known = freeBytes >= 0;
+    space.freeBytes = freeBytes;
+    space.clusterBytes = 4096;
+    space.fat = fat;
+    const TransferPlan plan = PlanTransfer(paths, space);
+    QStringList got;
+    for (const QString& path : plan.paths)
+        got << QFileInfo(path).completeBaseName();
+    QCOMPARE(got, kept);
+    QCOMPARE(plan.refusals.size(), refused);
+    if (refused)
+        QCOMPARE(plan.refusals[0], "Could not transfer file " + paths[0] +
+                                       " to PSP!\nIt is 4 GiB or larger, more than one file on "
+                                       "the PSP's memory stick can hold.");
+    QCOMPARE(plan.needed, needed);
+    QCOMPARE(plan.noRoom, noRoom);
+}
+
+void TestVideoStore::consoleSpace()
+{
+    Fixture f;
+    const ConsoleSpace space = ReadConsoleSpace(f.drive);
+    QVERIFY(space.known);
+    QVERIFY(space.totalBytes > 0);
+    QVERIFY(space.freeBytes > 0 && space.freeBytes <= space.totalBytes);
+    QVERIFY(space.clusterBytes >= 512);
+    QVERIFY(!ReadConsoleSpace(f.dir.path() + "/gone").known);
+    QVERIFY(!ReadConsoleSpace(QString()).known);
+    QCOMPARE(ByteSizeText(999), QString("1 KB"));
+    QCOMPARE(ByteSizeText(12'345'678), QString("12.3 MB"));
+    QCOMPARE(ByteSizeText(3'920'000'000), QString("3.92 GB"));
+}
+
+void TestVideoStore::findVideoOnConsole()
+{
+    Fixture f;
+    const QByteArray video = mp4::fileOfSize(mp4::mpeg4Entry(), 300 * 1024, 'a');
+    const QString source = f.addPcFile("clip.MP4", video);
+    QCOMPARE(FindVideoOnConsole(source, f.drive), QString());
+    QByteArray otherTail = video;
+    otherTail[otherTail.size() - 1] = 'z';
+    writeFile(f.console + "/M4V50001.MP4", otherTail);
+    writeFile(f.console + "/M4V50002.MP4", video + "x");
+    QCOMPARE(FindVideoOnConsole(source, f.drive), QString());
+    writeFile(f.avc + "/maq50007.mp4", video);
+    QCOMPARE(FindVideoOnConsole(source, f.drive), f.avc + "/maq50007.mp4");
+    QCOMPARE(FindVideoOnConsole(source, QString()), QString());
 }
 
 void TestVideoStore::transferLeavesOrphanThumbnailAndFolderAlone()

@@ -152,6 +152,7 @@ private Q_SLOTS:
     void encodedVideosFindTheirFolders();
     void largeCopyKeepsWindowResponsive();
     void cancelInTheWindow();
+    void sameVideoAskedAndSpaceShown();
     void startFolder_data();
     void startFolder();
     void clicksAndDragPayload();
@@ -560,6 +561,41 @@ void TestFerryboxWindow::cancelInTheWindow()
     QCOMPARE(fx.consoleFiles(), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
     QCOMPARE(QDir(fx.consoleFolder()).entryList(QDir::Hidden | QDir::Files).size(), 2);
     QCOMPARE(rowNames(dlg.rightList()), QStringList{"M4V50001.MP4"});
+}
+
+void TestFerryboxWindow::sameVideoAskedAndSpaceShown()
+{
+    Fixture fx;
+    fx.addPcVideo("a");
+    QVERIFY(QFile::copy(fx.pcFolder() + "/a.MP4", fx.consoleFolder() + "/M4V50001.MP4"));
+    QVERIFY(QFile::copy(fx.pcFolder() + "/a.THM", fx.consoleFolder() + "/M4V50001.THM"));
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    auto* space = dlg.findChild<QLabel*>("LabelSpace");
+    QCOMPARE(space->text(), QString());
+    fx.setConsoleMounted(true);
+    QTRY_VERIFY_WITH_TIMEOUT(dlg.deviceConnected(), 5000);
+    QVERIFY2(space->text().contains(QRegularExpression("^[\\d.]+ [KMG]B free of [\\d.]+ [KMG]B$")),
+             qPrintable(space->text()));
+
+    const QString question = fx.pcFolder() + "/a.MP4 is already on the PSP as " +
+                             fx.consoleFolder() + "/M4V50001.MP4.\nCopy it again?";
+    prompts.reply = false;
+    dlg.leftList()->setRowSelected(0, true);
+    dlg.findChild<QPushButton*>("ButtonTransfer")->click();
+    QVERIFY(waitForTransfer(dlg));
+    QCOMPARE(prompts.questions, QStringList{question});
+    QCOMPARE(prompts.messages, QStringList());
+    QCOMPARE(fx.consoleFiles().size(), 2);
+
+    prompts.reply = true;
+    dlg.findChild<QPushButton*>("ButtonTransfer")->click();
+    QVERIFY(waitForTransfer(dlg));
+    QCOMPARE(prompts.questions, QStringList(2, question));
+    QCOMPARE(prompts.messages, QStringList{"Transfer complete"});
+    QCOMPARE(fx.consoleFiles(),
+             QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
 }
 
 void TestFerryboxWindow::startFolder_data()
