@@ -46,6 +46,22 @@ inline const QString FailedFileLine = QStringLiteral("%1: %2");
 inline const QString NoTrash = QStringLiteral("There is no trash for this folder.");
 inline const QString DeleteCaption = QStringLiteral("Warning");
 
+// Safe removal.
+inline const QString EjectDone = QStringLiteral("The PSP can now be unplugged safely.");
+inline const QString EjectBusy = QStringLiteral(
+    "The PSP cannot be ejected while a program uses a file on it. Close that program and try "
+    "again.");
+// %1 the disk service's text.
+inline const QString EjectRefused = QStringLiteral("The desktop refused to eject the PSP:\n%1");
+inline const QString EjectUnavailable = QStringLiteral(
+    "The PSP cannot be ejected here: the desktop's disk service (UDisks2) is not available.\n%1");
+inline const QString EjectNotFound = QStringLiteral(
+    "The PSP cannot be ejected here: the desktop's disk service does not know its drive.");
+inline const QString EjectFailed = QStringLiteral("The PSP could not be ejected:\n%1");
+inline const QString EjectUnmountedOnly = QStringLiteral(
+    "The PSP's memory stick was unmounted and can be unplugged, but its drive could not be "
+    "switched off.\n%1");
+
 // Window.
 inline const QString TransferComplete = QStringLiteral("Transfer complete");
 inline const QString PspNotConnected =

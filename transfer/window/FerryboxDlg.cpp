@@ -12,12 +12,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QThread>
+
+#include <memory>
 
 #include "AboutDlg.h"
 #include "CustomListBox.h"
 #include "CustomPanel.h"
 #include "DialogUnits.h"
 #include "ListDragPayload.h"
+#include "SafeRemoval.h"
 #include "TransferJob.h"
 #include "TransferProgressPanel.h"
 #include "TransferTexts.h"
@@ -108,6 +112,9 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
         makeLabel(this, u"LabelDestination"_s, u"Destination"_s, unitsRect(127, 89, 117, 8));
     m_labelStatus = makeLabel(this, u"LabelStatus"_s, u"PSP Status"_s, unitsRect(245, 102, 68, 8));
     m_labelStatus->hide();
+    m_buttonEject = makeButton(this, u"ButtonEject"_s, u"Eject"_s, unitsRect(271, 180, 42, 13));
+    m_buttonEject->setToolTip(u"Unmount the PSP's memory stick so that it can be unplugged"_s);
+    connect(m_buttonEject, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonEject);
     m_labelSpace = makeLabel(this, u"LabelSpace"_s, QString(), unitsRect(200, 169, 113, 8));
     m_labelSpace->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_buttonTransfer =
@@ -170,6 +177,34 @@ CFerryboxDlg::~CFerryboxDlg()
 {
     // Cancels and waits before the lists it reports to go.
     delete m_job;
+    if (m_eject) m_eject->wait();
+}
+
+void CFerryboxDlg::updateEject()
+{
+    m_buttonEject->setEnabled(m_deviceConnected && !m_job && !m_eject);
+}
+
+void CFerryboxDlg::OnButtonEject()
+{
+    if (!m_deviceConnected || m_job || m_eject) return;
+    // The disk service may take a while, or wait for a password: off this thread.
+    auto outcome = std::make_shared<EjectOutcome>();
+    const QString drive = m_deviceDrive;
+    m_eject = QThread::create([outcome, drive] { *outcome = EjectConsole(drive); });
+    m_eject->setParent(this);
+    connect(m_eject, &QThread::finished, this, [this, outcome] {
+        m_eject->deleteLater();
+        m_eject = nullptr;
+        updateEject();
+        const bool fine = outcome->result == EjectOutcome::Result::Done ||
+                          outcome->result == EjectOutcome::Result::Unmounted;
+        m_prompts->showMessage(outcome->message,
+                               fine ? StorePrompts::Icon::None : StorePrompts::Icon::Exclamation);
+        Q_EMIT ejectDone();
+    });
+    updateEject();
+    m_eject->start();
 }
 
 void CFerryboxDlg::closeEvent(QCloseEvent* event)
@@ -210,6 +245,7 @@ void CFerryboxDlg::ShowDeviceState(const QString& drive)
         m_pictureDisconnected->show();
     }
     showSpace();
+    updateEject();
 }
 
 void CFerryboxDlg::OnDeviceChange()
@@ -295,6 +331,7 @@ void CFerryboxDlg::startTransfer(const QStringList& paths)
     m_progress->show();
     m_progress->raise();
     m_job->start();
+    updateEject();
 }
 
 void CFerryboxDlg::onVideoCopied(int, const VideoCopyResult& result)
@@ -317,6 +354,7 @@ void CFerryboxDlg::onTransferFinished(bool cancelled)
     m_progress->hide();
     clearSelections();
     showSpace();
+    updateEject();
     showSummary(cancelled);
 }
 

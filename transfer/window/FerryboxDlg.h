@@ -9,6 +9,7 @@
 
 class QLabel;
 class QPushButton;
+class QThread;
 class CCustomListBox;
 class CCustomPanel;
 class TransferJob;
@@ -44,6 +45,8 @@ public:
 Q_SIGNALS:
     // A transfer ended and its summary was shown.
     void transferDone();
+    // An ejection ended and its result was shown.
+    void ejectDone();
 
 public Q_SLOTS:
     void OnDeviceChange();
@@ -52,6 +55,7 @@ public Q_SLOTS:
     void OnButtonBrowse();
     void OnButtonUp();
     void OnAbout();
+    void OnButtonEject();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -66,6 +70,7 @@ private:
     void onTransferFinished(bool cancelled);
     void showSummary(bool cancelled);
     void showSpace();
+    void updateEject();
     void closeEvent(QCloseEvent* event) override;
     void clearSelections();
     void showPcFolder();
@@ -96,6 +101,8 @@ private:
 
     TransferJob* m_job = nullptr;
     QLabel* m_labelSpace = nullptr;
+    QPushButton* m_buttonEject = nullptr;
+    QThread* m_eject = nullptr;  // the running ejection, or null
     int m_copied = 0;
     qsizetype m_offered = 0;  // videos of the running transfer, refused ones too
     QStringList m_failures;   // of the running transfer, for its summary

@@ -153,6 +153,7 @@ private Q_SLOTS:
     void largeCopyKeepsWindowResponsive();
     void cancelInTheWindow();
     void sameVideoAskedAndSpaceShown();
+    void ejectButton();
     void startFolder_data();
     void startFolder();
     void clicksAndDragPayload();
@@ -596,6 +597,34 @@ void TestFerryboxWindow::sameVideoAskedAndSpaceShown()
     QCOMPARE(prompts.messages, QStringList{"Transfer complete"});
     QCOMPARE(fx.consoleFiles(),
              QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
+}
+
+void TestFerryboxWindow::ejectButton()
+{
+    Fixture fx;
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    auto* eject = dlg.findChild<QPushButton*>("ButtonEject");
+    QVERIFY(!eject->isEnabled());
+    fx.setConsoleMounted(true);
+    QTRY_VERIFY_WITH_TIMEOUT(eject->isEnabled(), 5000);
+
+    // No system bus here: said, and the button is ready again. The calls
+    // themselves are tested against a mock disk service.
+    const QByteArray address = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + QFile::encodeName(fx.root() + "/no-bus"));
+    QSignalSpy done(&dlg, &CFerryboxDlg::ejectDone);
+    eject->click();
+    QVERIFY(!eject->isEnabled());
+    const bool ended = done.wait(30000);
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
+    QVERIFY(ended);
+    QCOMPARE(prompts.messages.size(), 1);
+    QVERIFY2(prompts.messages[0].startsWith("The PSP cannot be ejected here: the desktop's disk "
+                                            "service (UDisks2) is not available."),
+             qPrintable(prompts.messages[0]));
+    QVERIFY(eject->isEnabled());
 }
 
 void TestFerryboxWindow::startFolder_data()
