@@ -40,6 +40,8 @@ TransferProgressPanel::TransferProgressPanel(QWidget* parent)
       m_cancel(new QPushButton(u"Cancel"_s, this))
 {
     setObjectName(u"TransferProgress"_s);
+    // Drawn over the buttons it stands in for.
+    setAutoFillBackground(true);
     m_file->setObjectName(u"ProgressFile"_s);
     m_file->setTextFormat(Qt::PlainText);
     m_rate->setObjectName(u"ProgressRate"_s);
