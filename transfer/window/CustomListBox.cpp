@@ -84,6 +84,7 @@ void CCustomListBox::appendEntry(VideoEntry entry) { m_model->append(std::move(e
 void CCustomListBox::removeAllEntries()
 {
     forgetPress();
+    m_anchorRow = -1;
     m_model->clear();
 }
 
@@ -135,6 +136,14 @@ void CCustomListBox::mousePressEvent(QMouseEvent* event)
     m_deselectRow = -1;
     if (!index.isValid()) return;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    // Shift extends the selection from the row clicked last to this one.
+    if ((event->modifiers() & Qt::ShiftModifier) && m_anchorRow >= 0 && m_anchorRow < count()) {
+        const QItemSelection range(m_model->index(qMin(m_anchorRow, index.row())),
+                                   m_model->index(qMax(m_anchorRow, index.row())));
+        selectionModel()->select(range, QItemSelectionModel::Select);
+        return;
+    }
+    m_anchorRow = index.row();
     if (selectionModel()->isSelected(index))
         m_deselectRow = index.row();  // decided on release: this may start a drag
     else

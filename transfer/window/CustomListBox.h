@@ -25,7 +25,8 @@ private:
     QList<VideoEntry> m_entries;
 };
 
-// An owner-drawn list of videos. Each click toggles a row; pressing a selected
+// An owner-drawn list of videos. Each click toggles a row, a Shift click
+// selects every row from the row clicked last; pressing a selected
 // row keeps the selection whole so that it can be dragged, and releasing
 // without dragging deselects it. Dragging offers the selected MP4 paths under
 // the transfer window's own MIME type; a drop from the other list (never from
@@ -73,5 +74,6 @@ private:
     quint32 m_sourceId;
     int m_dragRow = -1;
     int m_deselectRow = -1;
+    int m_anchorRow = -1;  // where a Shift click extends the selection from
     QPoint m_pressPosition;
 };

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 
@@ -115,6 +117,9 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     m_buttonEject = makeButton(this, u"ButtonEject"_s, u"Eject"_s, unitsRect(271, 180, 42, 13));
     m_buttonEject->setToolTip(u"Unmount the PSP's memory stick so that it can be unplugged"_s);
     connect(m_buttonEject, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonEject);
+    // The window system's menu cannot carry it here; a button shows it is there.
+    m_buttonAbout = makeButton(this, u"ButtonAbout"_s, u"About"_s, unitsRect(226, 180, 42, 13));
+    connect(m_buttonAbout, &QPushButton::clicked, this, &CFerryboxDlg::OnAbout);
     m_labelSpace = makeLabel(this, u"LabelSpace"_s, QString(), unitsRect(200, 169, 113, 8));
     m_labelSpace->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_buttonTransfer =
@@ -156,6 +161,15 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     connect(m_buttonDelete, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonDelete);
     connect(m_leftList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
     connect(m_rightList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
+
+    // The computer list follows its folder as videos are saved and removed.
+    m_watcher = new QFileSystemWatcher(this);
+    m_relist = new QTimer(this);
+    m_relist->setSingleShot(true);
+    m_relist->setInterval(150);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_relist,
+            qOverload<>(&QTimer::start));
+    connect(m_relist, &QTimer::timeout, this, &CFerryboxDlg::relistPcFolder);
 
     m_labelDestination->clear();
     m_labelFolder->clear();
@@ -215,9 +229,22 @@ void CFerryboxDlg::closeEvent(QCloseEvent* event)
 
 void CFerryboxDlg::setPcFolder(const QString& folder)
 {
+    if (!m_watcher->directories().isEmpty()) m_watcher->removePaths(m_watcher->directories());
     m_pcFolder = folder;
     showPcFolder();
     ListVideos(m_pcFolder, *m_leftList);
+    if (QFileInfo(m_pcFolder).isDir()) m_watcher->addPath(m_pcFolder);
+}
+
+void CFerryboxDlg::relistPcFolder()
+{
+    QStringList selected;
+    for (const int row : m_leftList->selectedRows())
+        selected.append(m_leftList->entry(row).mp4Path);
+    ListVideos(m_pcFolder, *m_leftList);
+    for (int row = 0; row < m_leftList->count(); ++row)
+        if (selected.contains(m_leftList->entry(row).mp4Path))
+            m_leftList->setRowSelected(row, true);
 }
 
 void CFerryboxDlg::showPcFolder()

@@ -9,7 +9,9 @@
 
 class QLabel;
 class QPushButton;
+class QFileSystemWatcher;
 class QThread;
+class QTimer;
 class CCustomListBox;
 class CCustomPanel;
 class TransferJob;
@@ -74,6 +76,8 @@ private:
     void closeEvent(QCloseEvent* event) override;
     void clearSelections();
     void showPcFolder();
+    // Reads the computer folder again, keeping the selected videos selected.
+    void relistPcFolder();
 
     DeviceDetector& m_detector;
     std::unique_ptr<StorePrompts> m_ownPrompts;
@@ -102,7 +106,10 @@ private:
     TransferJob* m_job = nullptr;
     QLabel* m_labelSpace = nullptr;
     QPushButton* m_buttonEject = nullptr;
-    QThread* m_eject = nullptr;  // the running ejection, or null
+    QPushButton* m_buttonAbout = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;  // of the computer folder
+    QTimer* m_relist = nullptr;               // one reading for a burst of changes
+    QThread* m_eject = nullptr;               // the running ejection, or null
     int m_copied = 0;
     qsizetype m_offered = 0;  // videos of the running transfer, refused ones too
     QStringList m_failures;   // of the running transfer, for its summary

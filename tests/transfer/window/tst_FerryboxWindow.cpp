@@ -154,6 +154,7 @@ private Q_SLOTS:
     void cancelInTheWindow();
     void sameVideoAskedAndSpaceShown();
     void ejectButton();
+    void computerListFollowsItsFolder();
     void startFolder_data();
     void startFolder();
     void clicksAndDragPayload();
@@ -627,6 +628,24 @@ void TestFerryboxWindow::ejectButton()
     QVERIFY(eject->isEnabled());
 }
 
+void TestFerryboxWindow::computerListFollowsItsFolder()
+{
+    Fixture fx;
+    fx.addPcVideo("a");
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    dlg.leftList()->setRowSelected(0, true);
+    fx.addPcVideo("b");
+    QTRY_COMPARE_WITH_TIMEOUT(rowNames(dlg.leftList()), QStringList({"a.MP4", "b.MP4"}), 5000);
+    // What was selected stays selected.
+    QCOMPARE(dlg.leftList()->selectedRows(), QList<int>{rowOf(dlg.leftList(), "a.MP4")});
+    QVERIFY(QFile::remove(fx.pcFolder() + "/a.MP4"));
+    QVERIFY(QFile::remove(fx.pcFolder() + "/a.THM"));
+    QTRY_COMPARE_WITH_TIMEOUT(rowNames(dlg.leftList()), QStringList{"b.MP4"}, 5000);
+    QCOMPARE(dlg.leftList()->selectedRows(), QList<int>());
+}
+
 void TestFerryboxWindow::startFolder_data()
 {
     QTest::addColumn<QByteArray>("settings");  // info.ini; empty: none
@@ -730,6 +749,17 @@ void TestFerryboxWindow::clicksAndDragPayload()
     // A click on an empty part of the list changes nothing.
     QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(20, viewport->height() - 5));
     QCOMPARE(list->selectedRows(), QList<int>{c});
+
+    // Shift extends from the row clicked last, keeping what was selected.
+    for (int row = 0; row < 3; ++row)
+        list->setRowSelected(row, false);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowCentre(list, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, rowCentre(list, 2));
+    QCOMPARE(list->selectedRows(), (QList<int>{0, 1, 2}));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowCentre(list, 1));
+    QCOMPARE(list->selectedRows(), (QList<int>{0, 2}));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, rowCentre(list, 2));
+    QCOMPARE(list->selectedRows(), (QList<int>{0, 1, 2}));
 }
 
 void TestFerryboxWindow::payloadRoundTrip_data()
@@ -933,6 +963,19 @@ void TestFerryboxWindow::aboutBox()
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
     CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    // A visible button opens it.
+    auto* button = dlg.findChild<QPushButton*>("ButtonAbout");
+    QVERIFY(button && dlg.rect().contains(button->geometry()));
+    QString shown;
+    QTimer::singleShot(0, &dlg, [&shown] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle();
+            box->reject();
+        }
+    });
+    button->click();
+    QCOMPARE(shown, QString("About Transfer Manager"));
+
     CAboutDlg about(&dlg);
     QCOMPARE(about.windowTitle(), QString("About Transfer Manager"));
     // 235 x 55 dialog units.
@@ -980,7 +1023,7 @@ void TestFerryboxWindow::rowDrawing()
     const auto at = [&](int x, int y) {
         return QColor(image.pixel(row.left() + x, row.top() + y));
     };
-    const QColor background = selected ? QColor(223, 237, 244) : QColor(246, 246, 247);
+    const QColor background = selected ? QColor(170, 205, 238) : QColor(246, 246, 247);
     QCOMPARE(at(0, 20), QColor(Qt::white));
     QCOMPARE(at(44, 40), background);
     QCOMPARE(at(row.width() - 5, 20), background);
