@@ -46,6 +46,12 @@ inline const QString FailedFileLine = QStringLiteral("%1: %2");
 inline const QString NoTrash = QStringLiteral("There is no trash for this folder.");
 inline const QString DeleteCaption = QStringLiteral("Warning");
 
+// %1 the video, %2 why no thumbnail could be made.
+inline const QString CopiedWithoutThumbnail =
+    QStringLiteral("%1 has no thumbnail and was copied without one: %2");
+inline const QString NoFfmpeg = QStringLiteral("ffmpeg, which makes thumbnails, is not installed.");
+inline const QString NoPictureInVideo = QStringLiteral("ffmpeg could not read a picture from it.");
+
 // Safe removal.
 inline const QString EjectDone = QStringLiteral("The PSP can now be unplugged safely.");
 inline const QString EjectBusy = QStringLiteral(

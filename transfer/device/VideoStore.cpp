@@ -5,10 +5,14 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
+#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -217,15 +221,68 @@ int makeConsoleFolder(const QString& folder)
 void appendFolderVideos(const QString& folder, VideoList& list)
 {
     FolderNames names(folder);
+    const auto inFolder = [&folder](const QString& name) {
+        return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
+    };
+    QStringList bareVideos;
+    QSet<QString> thumbnails;  // case-folded names without their ending
     QDirIterator it(folder, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
+        if (name.endsWith(u".MP4"_s, Qt::CaseInsensitive)) bareVideos.append(name);
         if (!name.endsWith(u".THM"_s, Qt::CaseInsensitive)) continue;
-        const QString path =
-            folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
-        list.appendEntry(makeEntry(path, QString(), names));
+        thumbnails.insert(name.chopped(4).toCaseFolded());
+        list.appendEntry(makeEntry(inFolder(name), QString(), names));
     }
+    // A video without its thumbnail is listed too, with a plain picture: it
+    // is on the disk and must be seen, copied and deleted like any other.
+    for (const QString& name : std::as_const(bareVideos)) {
+        if (thumbnails.contains(name.chopped(4).toCaseFolded())) continue;
+        list.appendEntry(
+            makeEntry(inFolder(withLastFourReplaced(name, u".THM"_s)), QString(), names));
+    }
+}
+
+// The ffmpeg that makes thumbnails: CLIPFORGE_FFMPEG when set, else the one
+// on the PATH; empty when there is none.
+QString ffmpegProgram()
+{
+    if (qEnvironmentVariableIsSet("CLIPFORGE_FFMPEG")) {
+        const QString named = qEnvironmentVariable("CLIPFORGE_FFMPEG");
+        return QFileInfo(named).isExecutable() ? named : QString();
+    }
+    return QStandardPaths::findExecutable(u"ffmpeg"_s);
+}
+
+// Makes the console's 160x120 JPEG thumbnail of a video from its first
+// picture, written beside target and renamed to it once whole. Empty, or
+// why there is none.
+QString makeThumbnail(const QString& mp4Path, const QString& target)
+{
+    const QString ffmpeg = ffmpegProgram();
+    if (ffmpeg.isEmpty()) return TransferText::NoFfmpeg;
+    const QString temporary = folderPart(target) + u"/.~"_s + fileNamePart(target) + u".jpg"_s;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // "file:" keeps a name starting with '-' or holding ':' a plain file name.
+    process.start(ffmpeg,
+                  {u"-nostdin"_s, u"-v"_s, u"error"_s, u"-y"_s, u"-i"_s, u"file:"_s + mp4Path,
+                   u"-frames:v"_s, u"1"_s, u"-vf"_s, u"scale=160:120"_s, u"-f"_s, u"image2"_s,
+                   u"-c:v"_s, u"mjpeg"_s, u"file:"_s + temporary});
+    const bool ran = process.waitForFinished(60000);
+    if (!ran) {
+        process.kill();
+        process.waitForFinished();
+    }
+    const bool made = ran && process.exitStatus() == QProcess::NormalExit &&
+                      process.exitCode() == 0 && QFileInfo(temporary).size() > 0;
+    if (made && ::rename(QFile::encodeName(temporary).constData(),
+                         QFile::encodeName(target).constData()) == 0)
+        return {};
+    const int error = made ? errno : 0;
+    QFile::remove(temporary);
+    return error ? qt_error_string(error) : TransferText::NoPictureInVideo;
 }
 
 // What the console's decoders take: beyond any of these a video shows as
@@ -556,7 +613,11 @@ VideoCopyResult CopyVideoToConsole(const QString& mp4Path, const QString& device
     if (!copy(mp4Path, *target)) return result;
     const QString thumbnail = resolveNoCase(withLastFourReplaced(mp4Path, u".THM"_s));
     const QString targetThumbnail = resolveNoCase(withLastFourReplaced(*target, u".THM"_s));
-    if (!copy(thumbnail, targetThumbnail)) {
+    if (!entryExists(thumbnail)) {
+        // The console shows a video without thumbnail too, only less nicely.
+        if (const QString why = makeThumbnail(mp4Path, targetThumbnail); !why.isEmpty())
+            result.note = TransferText::CopiedWithoutThumbnail.arg(mp4Path, why);
+    } else if (!copy(thumbnail, targetThumbnail)) {
         // A video without its thumbnail is never listed, so it could neither be
         // seen nor deleted here: take the copied MP4 back off the console.
         QFile::remove(*target);
@@ -577,6 +638,7 @@ bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool devi
         return false;
     }
     AddVideoEntry(consoleList, result.consoleThumbnail, QString());
+    if (!result.note.isEmpty()) prompts.showMessage(result.note, StorePrompts::Icon::None);
     return true;
 }
 

@@ -88,8 +88,9 @@ public:
 };
 
 // Replaces the rows of list with the videos of folder: one row per .THM file
-// (any case; directories skipped), in the order the file system lists them. A
-// missing or unreadable folder gives an empty list.
+// (any case; directories skipped), in the order the file system lists them,
+// then one per .MP4 file without a thumbnail (its thumbnail path names the
+// missing .THM). A missing or unreadable folder gives an empty list.
 void ListVideos(const QString& folder, VideoList& list);
 
 // Replaces the rows of list with the videos of both console video folders,
@@ -127,9 +128,10 @@ std::optional<QString> FindFreeVideoName(const QString& deviceDrive,
 // the file and the system's text for the failure or why the video was refused
 // (exclamation icon). Each file is written under a temporary name and renamed
 // when complete, so a failed copy leaves no partial file and replaces nothing.
-// When the thumbnail fails, the MP4 already copied is removed again: a video
-// without its thumbnail could neither be listed nor deleted here. True when
-// both files were copied.
+// A video without a thumbnail gets one made from its first picture by ffmpeg
+// (CLIPFORGE_FFMPEG, else the PATH's), or is copied without one. When the
+// thumbnail's copy fails, the MP4 already copied is removed again. True when
+// the video was copied.
 bool TransferVideo(const QString& mp4Path, const QString& deviceDrive, bool deviceConnected,
                    VideoList& consoleList, StorePrompts& prompts);
 
@@ -151,6 +153,9 @@ struct VideoCopyResult {
     QString message;
     StorePrompts::Icon icon = StorePrompts::Icon::Exclamation;
     QString consoleThumbnail;  // when copied: the thumbnail on the console
+    // When copied without a thumbnail (the source had none and none could be
+    // made): what to tell the user.
+    QString note;
 };
 
 // TransferVideo's copy without its list and its message box, for a worker

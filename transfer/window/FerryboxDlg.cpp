@@ -365,6 +365,7 @@ void CFerryboxDlg::onVideoCopied(int, const VideoCopyResult& result)
 {
     if (result.copied) {
         ++m_copied;
+        if (!result.note.isEmpty()) m_failures.append(result.note);
         // A console pulled out meanwhile has no list to show it in.
         if (m_deviceConnected) AddVideoEntry(*m_rightList, result.consoleThumbnail, QString());
     } else if (!result.cancelled) {

@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "FullDisk.h"
+#include "MediaTools.h"
 #include "Mp4Boxes.h"
 #include "SlowWrites.h"
 #include "TestFiles.h"
@@ -208,7 +209,8 @@ private Q_SLOTS:
     void transferToReadOnlyConsole();
     void consoleRemovedDuringCopy_data();
     void consoleRemovedDuringCopy();
-    void dropOfThreeSecondWithoutThumbnail();
+    void videoWithoutThumbnail_data();
+    void videoWithoutThumbnail();
     void stoppedMidCopy_data();
     void stoppedMidCopy();
     void jobCancelKeepsEarlierVideos();
@@ -321,8 +323,10 @@ void TestVideoStore::listVideos_data()
         << QStringList{"alone|-1|.THM|.MP4"} << QStringList{"alone.THM|alone.MP4|0 KB"};
     QTest::newRow("pipe under the MP4's name shows 0 KB")
         << QStringList{"piped|pipe|.THM|.MP4"} << QStringList{"piped.THM|piped.MP4|0 KB"};
-    QTest::newRow("MP4 without thumbnail not listed")
-        << QStringList{"bare|2048||.MP4", "x|1024|.THM|.MP4"} << QStringList{"x.THM|x.MP4|1 KB"};
+    // Seen, so that it can be copied and deleted like any other.
+    QTest::newRow("MP4 without thumbnail listed")
+        << QStringList{"bare|2048||.MP4", "x|1024|.THM|.MP4", "Low|10||.mp4"}
+        << QStringList{"Low.THM|Low.mp4|0 KB", "bare.THM|bare.MP4|2 KB", "x.THM|x.MP4|1 KB"};
 }
 
 void TestVideoStore::listVideos()
@@ -621,9 +625,6 @@ void TestVideoStore::transferFailures_data()
                                     << "gone.MP4" << ENOENT << QStringList();
     QTest::newRow("source is a folder") << "folderSource"
                                         << "dir.MP4" << EISDIR << QStringList();
-    // The MP4 already copied is taken back; no row is added for it.
-    QTest::newRow("thumbnail missing") << "noThumbnail"
-                                       << "bare.THM" << ENOENT << QStringList();
 }
 
 void TestVideoStore::transferFailures()
@@ -641,7 +642,6 @@ void TestVideoStore::transferFailures()
         mp4 = f.pc + "/dir.MP4";
         QDir().mkpath(mp4);
     }
-    if (case_ == "noThumbnail") mp4 = f.addPcVideo("bare", 3000, ".MP4", QString());
 
     MemoryVideoList console;
     RecordingPrompts prompts;
@@ -730,24 +730,59 @@ void TestVideoStore::consoleRemovedDuringCopy()
     QVERIFY(!QFileInfo::exists(f.drive));
 }
 
-void TestVideoStore::dropOfThreeSecondWithoutThumbnail()
+void TestVideoStore::videoWithoutThumbnail_data()
 {
+    QTest::addColumn<QString>("source");  // "boxes": a box tree only, "clip": encoded by ffmpeg
+    QTest::addColumn<bool>("ffmpeg");
+    QTest::addColumn<QString>("note");  // <v> the video
+
+    QTest::newRow("thumbnail made from the first picture") << "clip" << true << QString();
+    QTest::newRow("no picture to make it from: copied without, said")
+        << "boxes" << true
+        << "<v> has no thumbnail and was copied without one: ffmpeg could not read a picture "
+           "from it.";
+    QTest::newRow("no ffmpeg: copied without, said")
+        << "clip" << false
+        << "<v> has no thumbnail and was copied without one: ffmpeg, which makes thumbnails, is "
+           "not installed.";
+}
+
+void TestVideoStore::videoWithoutThumbnail()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, ffmpeg);
+    QFETCH(QString, note);
+
     Fixture f;
-    const QStringList sources{f.addPcVideo("one", 1000), f.addPcVideo("two", 2000, ".MP4", ""),
-                              f.addPcVideo("three", 3000)};
+    writeFile(f.console + "/M4V50001.MP4", "earlier");
+    writeFile(f.console + "/M4V50001.THM", "earlier");
+    const QString mp4 = f.pc + "/-odd 'name'.MP4";
+    if (source == "clip")
+        QVERIFY(makeClip(mp4, "176x144", {"-c:v", "mpeg4", "-an", "-f", "mp4"}, "0.4"));
+    else
+        writeFile(mp4, mp4::file(mp4::mpeg4Entry(), "no pictures"));
+    if (!ffmpeg) qputenv("CLIPFORGE_FFMPEG", QFile::encodeName(f.dir.path() + "/no-ffmpeg"));
     MemoryVideoList console;
     RecordingPrompts prompts;
-    QList<bool> results;
-    for (const QString& source : sources)
-        results.append(TransferVideo(source, f.drive, true, console, prompts));
+    const bool copied = TransferVideo(mp4, f.drive, true, console, prompts);
+    qunsetenv("CLIPFORGE_FFMPEG");
 
-    QCOMPARE(results, QList<bool>({true, false, true}));
+    QVERIFY(copied);
+    QCOMPARE(readFile(f.console + "/M4V50002.MP4"), readFile(mp4));
+    QCOMPARE(console.count(), 1);
+    QCOMPARE(console.entry(0).mp4Path, f.console + "/M4V50002.MP4");
+    if (note.isEmpty()) {
+        QCOMPARE(prompts.messages.size(), 0);
+        const QImage thumbnail(f.console + "/M4V50002.THM", "JPEG");
+        QCOMPARE(thumbnail.size(), QSize(160, 120));
+        QCOMPARE(entryNames(f.console).size(), 4);
+        return;
+    }
     QCOMPARE(prompts.messages.size(), 1);
-    QVERIFY(prompts.messages[0].text.startsWith("Could not transfer file " + f.pc + "/two.THM"));
-    // The second video leaves nothing behind, so the third takes its name.
-    QCOMPARE(entryNames(f.console),
-             QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4", "M4V50002.THM"}));
-    QCOMPARE(readFile(f.console + "/M4V50002.MP4").size(), 3000);
+    QCOMPARE(prompts.messages[0].text, note.replace("<v>", mp4));
+    // Nothing half-made left beside it; the video is listed all the same.
+    QCOMPARE(entryNames(f.console), QStringList({"M4V50001.MP4", "M4V50001.THM", "M4V50002.MP4"}));
+    ListConsoleVideos(f.drive, console);
     QCOMPARE(rowNames(console), QStringList({"M4V50001.THM", "M4V50002.THM"}));
 }
 
@@ -1023,11 +1058,11 @@ void TestVideoStore::oddNames()
     QCOMPARE(readFile(f.console + "/M4V50001.MP4"), readFile(mp4));
 
     // The failure text names the file as it is.
-    QFile::remove(f.pc + "/" + name + ".THM");
+    QFile::remove(mp4);
     QVERIFY(!TransferVideo(mp4, f.drive, true, console, prompts));
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].text, "Could not transfer file " + f.pc + "/" + name +
-                                           ".THM to PSP!\n" + systemText(ENOENT));
+                                           ".MP4 to PSP!\n" + systemText(ENOENT));
 }
 
 void TestVideoStore::deleteVideos_data()

@@ -259,13 +259,14 @@ void TestFerryboxWindow::dropRules_data()
         << true << false << true << QStringList{"a", "b"} << true
         << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM", "M4V50003.MP4", "M4V50003.THM"})
         << false << "Transfer complete";
-    QTest::newRow("second without thumbnail fails, the others go on, one summary")
+    // A box tree without pictures: no thumbnail can be made for it.
+    QTest::newRow("second without thumbnail copied without one, said in the summary")
         << true << false << true << QStringList{"a", "nothumb", "b"} << true
-        << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM", "M4V50003.MP4", "M4V50003.THM"})
+        << (existing + QStringList{"M4V50002.MP4", "M4V50002.THM", "M4V50003.MP4", "M4V50004.MP4",
+                                   "M4V50004.THM"})
         << false
-        << "Only 2 of 3 videos were transferred to the PSP.\n\nCould not transfer file "
-           "<pc>/nothumb.THM to PSP!\n" +
-               qt_error_string(ENOENT);
+        << "Transfer complete\n\n<pc>/nothumb.MP4 has no thumbnail and was copied without one: "
+           "ffmpeg could not read a picture from it.";
 }
 
 void TestFerryboxWindow::dropRules()
@@ -289,8 +290,7 @@ void TestFerryboxWindow::dropRules()
     RecordingPrompts prompts;
     CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
 
-    // The computer list finds videos by their thumbnails; a video without one
-    // can only arrive in a payload, as from another window.
+    // The payload carries the dragged rows' paths, as a drag of them would.
     QStringList paths;
     CCustomListBox* source = fromConsole ? dlg.rightList() : dlg.leftList();
     for (const QString& name : dragged) {
@@ -342,9 +342,9 @@ void TestFerryboxWindow::transferButton_data()
     QTest::newRow("all copied") << true << false << QStringList{"a", "b"} << QStringList{"a", "b"}
                                 << complete;
     QTest::newRow("a failed copy does not stop the others, and is no complete transfer")
-        << true << false << QStringList{"a", "nothumb", "b"} << QStringList{"a", "b"}
+        << true << false << QStringList{"a", "gone", "b"} << QStringList{"a", "b"}
         << "Only 2 of 3 videos were transferred to the PSP.\n\nCould not transfer file "
-           "<pc>/nothumb.THM to PSP!\n" +
+           "<pc>/gone.MP4 to PSP!\n" +
                qt_error_string(ENOENT);
     QTest::newRow("a video the console cannot show is no complete transfer")
         << true << false << QStringList{"hevc"} << QStringList()
@@ -352,10 +352,10 @@ void TestFerryboxWindow::transferButton_data()
            "<pc>/hevc.MP4 to PSP!\nIts video is HEVC (H.265); the PSP shows only MPEG-4 and "
            "AVC (H.264) video.";
     QTest::newRow("several failures, one box")
-        << true << false << QStringList{"hevc", "nothumb"} << QStringList()
+        << true << false << QStringList{"hevc", "gone"} << QStringList()
         << "Only 0 of 2 videos were transferred to the PSP.\n\nCould not transfer file "
            "<pc>/hevc.MP4 to PSP!\nIts video is HEVC (H.265); the PSP shows only MPEG-4 and "
-           "AVC (H.264) video.\n\nCould not transfer file <pc>/nothumb.THM to PSP!\n" +
+           "AVC (H.264) video.\n\nCould not transfer file <pc>/gone.MP4 to PSP!\n" +
                qt_error_string(ENOENT);
     QTest::newRow("fresh memory stick receives the video")
         << true << true << QStringList{"a"} << QStringList{"a"} << complete;
@@ -372,15 +372,15 @@ void TestFerryboxWindow::transferButton()
     Fixture fx;
     fx.addPcVideo("a");
     fx.addPcVideo("b");
-    fx.addPcVideo("nothumb");
+    fx.addPcVideo("gone");
     fx.addPcVideo("hevc", true, mp4::visualEntry("hvc1"));
     if (freshStick) QVERIFY(QDir(fx.mountPoint() + "/MP_ROOT").removeRecursively());
     fx.setConsoleMounted(mounted);
     SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
     RecordingPrompts prompts;
     CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
-    // The thumbnail vanishes after listing: its copy is the one that fails.
-    QFile::remove(fx.pcFolder() + "/nothumb.THM");
+    // The video vanishes after listing: its copy is the one that fails.
+    QFile::remove(fx.pcFolder() + "/gone.MP4");
     for (const QString& name : selected)
         dlg.leftList()->setRowSelected(rowOf(dlg.leftList(), name + ".MP4"), true);
     const QList<int> selectedBefore = dlg.leftList()->selectedRows();
