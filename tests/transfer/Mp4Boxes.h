@@ -136,4 +136,19 @@ inline QByteArray fileOfSize(const QByteArray& entry, qsizetype size, char fill 
     return file(entry, QByteArray(qMax<qsizetype>(0, size - header), fill));
 }
 
+// The PSP header of a movie: a uuid box "USMT..." holding an MTDT box with
+// a title entry (type 1, UTF-16); entrySize overrides the entry's own size.
+inline QByteArray pspHeader(const QString& title, int entrySize = -1)
+{
+    QByteArray text;
+    for (const QChar c : title)
+        text += be16(c.unicode());
+    text += be16(0);
+    const QByteArray entry = be16(quint16(entrySize >= 0 ? entrySize : 10 + text.size())) +
+                             be32(1) + be16(0x15c7) + be16(1) + text;
+    const QByteArray mtdt = box("MTDT", be16(1) + entry);
+    return box("uuid",
+               QByteArray("USMT\x21\xd2\x4f\xce\xbb\x88\x69\x5c\xfa\xc9\xc7\x40", 16) + mtdt);
+}
+
 }  // namespace mp4

@@ -412,3 +412,70 @@ Mp4VideoProbe ProbeMp4Video(const QString& path)
     ::close(fd);
     return probe;
 }
+
+namespace {
+
+// The PSP header's box: uuid "USMT" 21d24fce-bb88-695c-fac9-c740.
+const char PspHeaderUuid[16] = {'U',    'S',    'M',    'T',    '\x21', '\xd2', '\x4f', '\xce',
+                                '\xbb', '\x88', '\x69', '\x5c', '\xfa', '\xc9', '\xc7', '\x40'};
+constexpr qint64 MaxPspHeader = 64 * 1024;
+constexpr quint32 PspTitleType = 1;
+
+// The title entry of an MTDT box's payload: a count, then entries of size
+// (16 bits, itself included), type (32), language (16), a 16-bit field and
+// zero-terminated UTF-16 text.
+QString mtdtTitle(const QByteArray& mtdt)
+{
+    if (mtdt.size() < 2) return {};
+    const auto* bytes = reinterpret_cast<const uchar*>(mtdt.constData());
+    const int count = qFromBigEndian<quint16>(bytes);
+    qsizetype at = 2;
+    for (int i = 0; i < count && at + 10 <= mtdt.size(); ++i) {
+        const qsizetype size = qFromBigEndian<quint16>(bytes + at);
+        if (size < 10 || at + size > mtdt.size()) return {};
+        if (qFromBigEndian<quint32>(bytes + at + 2) == PspTitleType) {
+            QString title;
+            for (qsizetype c = at + 10; c + 1 < at + size; c += 2) {
+                const char16_t unit = qFromBigEndian<quint16>(bytes + c);
+                if (unit == 0) break;
+                title += QChar(unit);
+            }
+            return title.trimmed();
+        }
+        at += size;
+    }
+    return {};
+}
+
+}  // namespace
+
+QString ReadPspTitle(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    struct stat st {};
+    QString title;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        BoxFile file(fd, qint64(st.st_size));
+        const std::optional<Box> moov = file.find(0, file.size(), fourCc("moov"));
+        for (qint64 at = moov ? moov->payload : 0; moov && at < moov->end;) {
+            const std::optional<Box> box = file.boxAt(at, moov->end);
+            if (!box) break;
+            at = box->end;
+            if (box->type != fourCc("uuid") || box->end - box->payload > MaxPspHeader) continue;
+            const std::optional<QByteArray> bytes =
+                file.readBytes(box->payload, box->end - box->payload);
+            if (!bytes || !bytes->startsWith(QByteArray(PspHeaderUuid, 16))) continue;
+            // The MTDT box right after the uuid. The movie carries more than
+            // one such header; the one with a title counts.
+            if (bytes->size() < 24 || bytes->mid(20, 4) != "MTDT") continue;
+            const qsizetype size =
+                qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(bytes->constData()) + 16);
+            if (size < 8 || 16 + size > bytes->size()) continue;
+            title = mtdtTitle(bytes->mid(24, size - 8));
+            if (!title.isEmpty()) break;
+        }
+    }
+    ::close(fd);
+    return title;
+}

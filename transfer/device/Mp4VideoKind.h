@@ -36,6 +36,11 @@ struct Mp4VideoProbe {
     int mpeg4ObjectType = -1;
 };
 
+// The title in the PSP header of the MP4 at path (the USMT uuid box of its
+// movie, which the console shows as the video's name); empty when it has none
+// or cannot be read.
+QString ReadPspTitle(const QString& path);
+
 // Reads the sample description of the first video track of the MP4 at path
 // (moov/trak/mdia/minf/stbl/stsd), moov anywhere at the top level, with the
 // picture size, the frame rate and the codec's profile and level. Only box

@@ -124,7 +124,8 @@ QImage loadThumbnail(const QString& path)
     return image.convertToFormat(QImage::Format_RGB888);
 }
 
-VideoEntry makeEntry(const QString& thumbnailPath, const QString& note, FolderNames& names)
+VideoEntry makeEntry(const QString& thumbnailPath, const QString& note, FolderNames& names,
+                     bool withTitle)
 {
     VideoEntry entry;
     entry.thumbnailPath = thumbnailPath;
@@ -134,6 +135,7 @@ VideoEntry makeEntry(const QString& thumbnailPath, const QString& note, FolderNa
     entry.mp4Name = fileNamePart(entry.mp4Path);
     entry.sizeText = VideoSizeText(openedFileSize(entry.mp4Path));
     entry.thumbnail = loadThumbnail(thumbnailPath);
+    if (withTitle) entry.title = ReadPspTitle(entry.mp4Path);
     return entry;
 }
 
@@ -218,7 +220,7 @@ int makeConsoleFolder(const QString& folder)
     return 0;
 }
 
-void appendFolderVideos(const QString& folder, VideoList& list)
+void appendFolderVideos(const QString& folder, VideoList& list, bool withTitles)
 {
     FolderNames names(folder);
     const auto inFolder = [&folder](const QString& name) {
@@ -233,14 +235,14 @@ void appendFolderVideos(const QString& folder, VideoList& list)
         if (name.endsWith(u".MP4"_s, Qt::CaseInsensitive)) bareVideos.append(name);
         if (!name.endsWith(u".THM"_s, Qt::CaseInsensitive)) continue;
         thumbnails.insert(name.chopped(4).toCaseFolded());
-        list.appendEntry(makeEntry(inFolder(name), QString(), names));
+        list.appendEntry(makeEntry(inFolder(name), QString(), names, withTitles));
     }
     // A video without its thumbnail is listed too, with a plain picture: it
     // is on the disk and must be seen, copied and deleted like any other.
     for (const QString& name : std::as_const(bareVideos)) {
         if (thumbnails.contains(name.chopped(4).toCaseFolded())) continue;
-        list.appendEntry(
-            makeEntry(inFolder(withLastFourReplaced(name, u".THM"_s)), QString(), names));
+        list.appendEntry(makeEntry(inFolder(withLastFourReplaced(name, u".THM"_s)), QString(),
+                                   names, withTitles));
     }
 }
 
@@ -521,7 +523,7 @@ QString VideoSizeText(qint64 bytes)
 VideoEntry MakeVideoEntry(const QString& thumbnailPath, const QString& note)
 {
     FolderNames names(folderPart(thumbnailPath));
-    return makeEntry(thumbnailPath, note, names);
+    return makeEntry(thumbnailPath, note, names, true);
 }
 
 void AddVideoEntry(VideoList& list, const QString& thumbnailPath, const QString& note)
@@ -532,15 +534,15 @@ void AddVideoEntry(VideoList& list, const QString& thumbnailPath, const QString&
 void ListVideos(const QString& folder, VideoList& list)
 {
     list.removeAllEntries();
-    appendFolderVideos(folder, list);
+    appendFolderVideos(folder, list, false);
 }
 
 void ListConsoleVideos(const QString& deviceDrive, VideoList& list)
 {
     list.removeAllEntries();
     if (deviceDrive.isEmpty()) return;
-    appendFolderVideos(ConsoleVideoFolder(deviceDrive, ConsoleFolder::Mpeg4), list);
-    appendFolderVideos(ConsoleVideoFolder(deviceDrive, ConsoleFolder::Avc), list);
+    appendFolderVideos(ConsoleVideoFolder(deviceDrive, ConsoleFolder::Mpeg4), list, true);
+    appendFolderVideos(ConsoleVideoFolder(deviceDrive, ConsoleFolder::Avc), list, true);
 }
 
 std::optional<QString> FindFreeVideoName(const QString& deviceDrive, ConsoleFolder kind)

@@ -32,6 +32,9 @@ struct VideoEntry {
     QString mp4Path;        // the thumbnail path with ".MP4" for its last four characters,
                             // or the existing file of that name in another case
     QString mp4Name;        // the file-name part of mp4Path
+    // The title in the video's PSP header, the name the console shows; read
+    // for console rows only, empty when there is none.
+    QString title;
 };
 
 // The rows of one list as the store sees them. The window's list control
@@ -94,14 +97,14 @@ public:
 void ListVideos(const QString& folder, VideoList& list);
 
 // Replaces the rows of list with the videos of both console video folders,
-// those of 100MNV01 first.
+// those of 100MNV01 first, with their titles.
 void ListConsoleVideos(const QString& deviceDrive, VideoList& list);
 
 // Appends the row of the video whose thumbnail is thumbnailPath. An MP4 that
 // cannot be opened shows "0 KB"; sizes of 4 GiB and more show in full.
 void AddVideoEntry(VideoList& list, const QString& thumbnailPath, const QString& note);
 
-// Builds the entry AddVideoEntry appends, without a list.
+// Builds the entry AddVideoEntry appends, without a list, title included.
 VideoEntry MakeVideoEntry(const QString& thumbnailPath, const QString& note);
 
 // The size text of an MP4 of that many bytes: "0 KB" for 512 bytes, "1 KB" for 513.

@@ -23,14 +23,15 @@ QVariant CVideoListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_entries.size()) return {};
     const VideoEntry& e = m_entries.at(index.row());
     switch (role) {
+        // A titled video shows as the console shows it, its file as detail.
         case Qt::DisplayRole:
-            return e.mp4Name;
+            return e.title.isEmpty() ? e.mp4Name : e.title;
         case Qt::DecorationRole:
             return e.thumbnail;
         case Qt::ToolTipRole:
             return e.mp4Path;
         case VideoSizeTextRole:
-            return e.sizeText;
+            return e.title.isEmpty() ? e.sizeText : e.mp4Name + u"  "_s + e.sizeText;
         case VideoNoteRole:
             return e.note;
         default:

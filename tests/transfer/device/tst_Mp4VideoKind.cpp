@@ -42,6 +42,8 @@ private Q_SLOTS:
     void boxTrees();
     void decoderFacts_data();
     void decoderFacts();
+    void pspTitle_data();
+    void pspTitle();
     void filesThatAreNoFiles_data();
     void filesThatAreNoFiles();
 
@@ -260,6 +262,39 @@ void TestMp4VideoKind::decoderFacts()
     else
         got += "other";
     QCOMPARE(got, facts);
+}
+
+void TestMp4VideoKind::pspTitle_data()
+{
+    QTest::addColumn<QByteArray>("content");  // empty: encoded by ffmpeg's psp muxer
+    QTest::addColumn<QString>("title");
+
+    const QByteArray movie = track("vide", stsd(mpeg4Entry()));
+    QTest::newRow("written by the psp muxer") << QByteArray() << "Harbour at dusk \u00e9";
+    QTest::newRow("header after the tracks")
+        << QByteArray(ftyp() + box("moov", movie + pspHeader("Birthday \u30d3\u30c7\u30aa")))
+        << "Birthday \u30d3\u30c7\u30aa";
+    QTest::newRow("no header") << file(mpeg4Entry()) << QString();
+    QTest::newRow("another uuid box")
+        << QByteArray(ftyp() + box("moov", box("uuid", QByteArray(40, 'x')) + movie)) << QString();
+    QTest::newRow("entry longer than its box")
+        << QByteArray(ftyp() + box("moov", movie + pspHeader("cut", 400))) << QString();
+    QTest::newRow("entry shorter than its fields")
+        << QByteArray(ftyp() + box("moov", movie + pspHeader("short", 4))) << QString();
+}
+
+void TestMp4VideoKind::pspTitle()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, title);
+    const QString path = m_dir.path() + "/titled.mp4";
+    if (content.isEmpty())
+        QVERIFY(makeClip(
+            path, "320x240",
+            {"-c:v", "mpeg4", "-c:a", "aac", "-metadata", "title=" + title, "-f", "psp"}, "0.3"));
+    else
+        writeFile(path, content);
+    QCOMPARE(ReadPspTitle(path), title);
 }
 
 void TestMp4VideoKind::filesThatAreNoFiles_data()

@@ -155,6 +155,7 @@ private Q_SLOTS:
     void sameVideoAskedAndSpaceShown();
     void ejectButton();
     void computerListFollowsItsFolder();
+    void consoleTitlesShown();
     void startFolder_data();
     void startFolder();
     void clicksAndDragPayload();
@@ -644,6 +645,33 @@ void TestFerryboxWindow::computerListFollowsItsFolder()
     QVERIFY(QFile::remove(fx.pcFolder() + "/a.THM"));
     QTRY_COMPARE_WITH_TIMEOUT(rowNames(dlg.leftList()), QStringList{"b.MP4"}, 5000);
     QCOMPARE(dlg.leftList()->selectedRows(), QList<int>());
+}
+
+void TestFerryboxWindow::consoleTitlesShown()
+{
+    Fixture fx;
+    writeFile(
+        fx.consoleFolder() + "/M4V50001.MP4",
+        QByteArray(mp4::ftyp() + mp4::box("moov", mp4::track("vide", mp4::stsd(mp4::mpeg4Entry())) +
+                                                      mp4::pspHeader("Harbour at dusk"))));
+    writeFile(fx.consoleFolder() + "/M4V50001.THM", jpegOf(Qt::blue));
+    fx.addConsoleVideo("M4V50002");
+    fx.setConsoleMounted(true);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    const auto text = [&dlg](const QString& name, int role) {
+        return dlg.rightList()
+            ->model()
+            ->index(rowOf(dlg.rightList(), name), 0)
+            .data(role)
+            .toString();
+    };
+    // The name the console shows, with the file as detail; untitled as before.
+    QCOMPARE(text("M4V50001.MP4", Qt::DisplayRole), QString("Harbour at dusk"));
+    QCOMPARE(text("M4V50001.MP4", VideoSizeTextRole), QString("M4V50001.MP4  0 KB"));
+    QCOMPARE(text("M4V50002.MP4", Qt::DisplayRole), QString("M4V50002.MP4"));
+    QCOMPARE(text("M4V50002.MP4", VideoSizeTextRole), QString("2 KB"));
 }
 
 void TestFerryboxWindow::startFolder_data()
