@@ -19,6 +19,7 @@
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -136,6 +137,9 @@ VideoEntry makeEntry(const QString& thumbnailPath, const QString& note, FolderNa
     entry.sizeText = VideoSizeText(openedFileSize(entry.mp4Path));
     entry.thumbnail = loadThumbnail(thumbnailPath);
     if (withTitle) entry.title = ReadPspTitle(entry.mp4Path);
+    struct stat st {};
+    if (::stat(QFile::encodeName(entry.mp4Path).constData(), &st) == 0)
+        entry.modifiedMs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
     return entry;
 }
 
@@ -757,4 +761,56 @@ QString FindVideoOnConsole(const QString& mp4Path, const QString& deviceDrive)
         }
     }
     return {};
+}
+
+namespace {
+
+// Compares names as people read them: case aside, runs of digits by value
+// ("clip 9" before "clip 10"), whatever the system's locale offers.
+int compareNames(const QString& a, const QString& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            qsizetype endA = i;
+            qsizetype endB = j;
+            while (endA < a.size() && a.at(endA).isDigit())
+                ++endA;
+            while (endB < b.size() && b.at(endB).isDigit())
+                ++endB;
+            // Without leading zeros, the longer run is the larger number.
+            QStringView runA = QStringView(a).mid(i, endA - i);
+            QStringView runB = QStringView(b).mid(j, endB - j);
+            while (runA.size() > 1 && runA.front() == u'0')
+                runA = runA.mid(1);
+            while (runB.size() > 1 && runB.front() == u'0')
+                runB = runB.mid(1);
+            if (runA.size() != runB.size()) return runA.size() < runB.size() ? -1 : 1;
+            if (const int c = runA.compare(runB); c != 0) return c;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const QChar ca = a.at(i).toCaseFolded();
+        const QChar cb = b.at(j).toCaseFolded();
+        if (ca != cb) return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size()) return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+}  // namespace
+
+void SortVideoEntries(QList<VideoEntry>& entries, VideoOrder order)
+{
+    const auto shown = [](const VideoEntry& e) { return e.title.isEmpty() ? e.mp4Name : e.title; };
+    std::stable_sort(entries.begin(), entries.end(), [&](const VideoEntry& a, const VideoEntry& b) {
+        if (order == VideoOrder::Date && a.modifiedMs != b.modifiedMs)
+            return a.modifiedMs > b.modifiedMs;
+        const int byName = compareNames(shown(a), shown(b));
+        return byName != 0 ? byName < 0 : a.mp4Path < b.mp4Path;
+    });
 }

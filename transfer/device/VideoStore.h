@@ -35,7 +35,15 @@ struct VideoEntry {
     // The title in the video's PSP header, the name the console shows; read
     // for console rows only, empty when there is none.
     QString title;
+    qint64 modifiedMs = 0;  // the MP4's last change, ms since the epoch; 0 unknown
 };
+
+// How the lists are ordered.
+enum class VideoOrder { Name, Date };
+
+// Name: by the name shown (title, else file name), numbers in names by their
+// value and without regard to case. Date: newest first, then by name.
+void SortVideoEntries(QList<VideoEntry>& entries, VideoOrder order);
 
 // The rows of one list as the store sees them. The window's list control
 // implements it; row i always shows entry i.

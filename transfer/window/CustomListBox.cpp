@@ -47,6 +47,13 @@ void CVideoListModel::append(VideoEntry entry)
     endInsertRows();
 }
 
+void CVideoListModel::sort(VideoOrder order)
+{
+    beginResetModel();
+    SortVideoEntries(m_entries, order);
+    endResetModel();
+}
+
 void CVideoListModel::clear()
 {
     beginResetModel();
@@ -97,6 +104,18 @@ QList<int> CCustomListBox::selectedRows() const
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+void CCustomListBox::sortEntries(VideoOrder order)
+{
+    QStringList selected;
+    for (const int row : selectedRows())
+        selected.append(entry(row).mp4Path);
+    forgetPress();
+    m_anchorRow = -1;
+    m_model->sort(order);
+    for (int row = 0; row < count(); ++row)
+        if (selected.contains(entry(row).mp4Path)) setRowSelected(row, true);
 }
 
 void CCustomListBox::setRowSelected(int row, bool selected)

@@ -20,6 +20,7 @@ public:
     int count() const { return int(m_entries.size()); }
     void append(VideoEntry entry);
     void clear();
+    void sort(VideoOrder order);
 
 private:
     QList<VideoEntry> m_entries;
@@ -45,6 +46,8 @@ public:
     QList<int> selectedRows() const override;
 
     void setRowSelected(int row, bool selected);
+    // Orders the rows; the selected videos stay selected.
+    void sortEntries(VideoOrder order);
 
     // The id this list writes into its drag payloads.
     quint32 sourceId() const { return m_sourceId; }

@@ -1,6 +1,7 @@
 #include "FerryboxDlg.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -27,6 +28,7 @@
 #include "TransferJob.h"
 #include "TransferProgressPanel.h"
 #include "TransferTexts.h"
+#include "base/IniFile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -162,6 +164,13 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     connect(m_leftList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
     connect(m_rightList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
 
+    m_sortBox = new QComboBox(this);
+    m_sortBox->setObjectName(u"SortOrder"_s);
+    m_sortBox->addItems({u"Sort by name"_s, u"Sort by date"_s});
+    m_sortBox->setGeometry(unitsRect(50, 180, 68, 13));
+    connect(m_sortBox, &QComboBox::activated, this,
+            [this](int index) { setOrder(index == 1 ? VideoOrder::Date : VideoOrder::Name); });
+
     // The computer list follows its folder as videos are saved and removed.
     m_watcher = new QFileSystemWatcher(this);
     m_relist = new QTimer(this);
@@ -233,7 +242,36 @@ void CFerryboxDlg::setPcFolder(const QString& folder)
     m_pcFolder = folder;
     showPcFolder();
     ListVideos(m_pcFolder, *m_leftList);
+    m_leftList->sortEntries(m_order);
     if (QFileInfo(m_pcFolder).isDir()) m_watcher->addPath(m_pcFolder);
+}
+
+void CFerryboxDlg::setSettingsPath(const QString& path)
+{
+    m_settingsPath = path;
+    if (path.isEmpty()) return;
+    const QString kept = IniFile(path).readString(u"Ferrybox"_s, u"SortOrder"_s, QString());
+    m_order =
+        kept.compare(u"Date"_s, Qt::CaseInsensitive) == 0 ? VideoOrder::Date : VideoOrder::Name;
+    m_sortBox->setCurrentIndex(m_order == VideoOrder::Date ? 1 : 0);
+    m_leftList->sortEntries(m_order);
+    m_rightList->sortEntries(m_order);
+}
+
+void CFerryboxDlg::setOrder(VideoOrder order)
+{
+    m_order = order;
+    m_sortBox->setCurrentIndex(order == VideoOrder::Date ? 1 : 0);
+    m_leftList->sortEntries(order);
+    m_rightList->sortEntries(order);
+    if (m_settingsPath.isEmpty()) return;
+    try {
+        IniFile(m_settingsPath)
+            .writeString(u"Ferrybox"_s, u"SortOrder"_s,
+                         order == VideoOrder::Date ? u"Date"_s : u"Name"_s);
+    } catch (const IniWriteError&) {
+        // Only remembering failed; the lists are ordered all the same.
+    }
 }
 
 void CFerryboxDlg::relistPcFolder()
@@ -242,6 +280,7 @@ void CFerryboxDlg::relistPcFolder()
     for (const int row : m_leftList->selectedRows())
         selected.append(m_leftList->entry(row).mp4Path);
     ListVideos(m_pcFolder, *m_leftList);
+    m_leftList->sortEntries(m_order);
     for (int row = 0; row < m_leftList->count(); ++row)
         if (selected.contains(m_leftList->entry(row).mp4Path))
             m_leftList->setRowSelected(row, true);
@@ -260,6 +299,7 @@ void CFerryboxDlg::ShowDeviceState(const QString& drive)
         m_deviceConnected = true;
         m_labelStatus->setText(u"PSP connected as drive %1"_s.arg(drive));
         ListConsoleVideos(drive, *m_rightList);
+        m_rightList->sortEntries(m_order);
         m_labelConnection->setText(u"PSP Connected"_s);
         m_pictureConnected->show();
         m_pictureDisconnected->hide();
@@ -367,7 +407,10 @@ void CFerryboxDlg::onVideoCopied(int, const VideoCopyResult& result)
         ++m_copied;
         if (!result.note.isEmpty()) m_failures.append(result.note);
         // A console pulled out meanwhile has no list to show it in.
-        if (m_deviceConnected) AddVideoEntry(*m_rightList, result.consoleThumbnail, QString());
+        if (m_deviceConnected) {
+            AddVideoEntry(*m_rightList, result.consoleThumbnail, QString());
+            m_rightList->sortEntries(m_order);
+        }
     } else if (!result.cancelled) {
         m_failures.append(result.message);
     }
@@ -416,6 +459,8 @@ void CFerryboxDlg::showSpace()
 void CFerryboxDlg::OnButtonDelete()
 {
     DeleteVideos(*m_rightList, *m_leftList, m_deviceDrive, m_pcFolder, *m_prompts);
+    m_leftList->sortEntries(m_order);
+    m_rightList->sortEntries(m_order);
     showSpace();
 }
 

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QPushButton;
+class QComboBox;
 class QFileSystemWatcher;
 class QThread;
 class QTimer;
@@ -39,6 +40,12 @@ public:
 
     // Shows folder on the left, as a choice in the folder browser does.
     void setPcFolder(const QString& folder);
+
+    // Where the chosen order of the lists is remembered (the converter's
+    // info.ini); the order is read from it at once. Empty: not remembered.
+    void setSettingsPath(const QString& path);
+    VideoOrder order() const { return m_order; }
+    void setOrder(VideoOrder order);
 
     // The running transfer, or null.
     TransferJob* transferJob() const { return m_job; }
@@ -107,6 +114,9 @@ private:
     QLabel* m_labelSpace = nullptr;
     QPushButton* m_buttonEject = nullptr;
     QPushButton* m_buttonAbout = nullptr;
+    QComboBox* m_sortBox = nullptr;
+    QString m_settingsPath;
+    VideoOrder m_order = VideoOrder::Name;
     QFileSystemWatcher* m_watcher = nullptr;  // of the computer folder
     QTimer* m_relist = nullptr;               // one reading for a burst of changes
     QThread* m_eject = nullptr;               // the running ejection, or null

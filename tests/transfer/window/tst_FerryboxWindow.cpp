@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -156,6 +158,7 @@ private Q_SLOTS:
     void ejectButton();
     void computerListFollowsItsFolder();
     void consoleTitlesShown();
+    void sortedAndRemembered();
     void startFolder_data();
     void startFolder();
     void clicksAndDragPayload();
@@ -672,6 +675,49 @@ void TestFerryboxWindow::consoleTitlesShown()
     QCOMPARE(text("M4V50001.MP4", VideoSizeTextRole), QString("M4V50001.MP4  0 KB"));
     QCOMPARE(text("M4V50002.MP4", Qt::DisplayRole), QString("M4V50002.MP4"));
     QCOMPARE(text("M4V50002.MP4", VideoSizeTextRole), QString("2 KB"));
+}
+
+void TestFerryboxWindow::sortedAndRemembered()
+{
+    Fixture fx;
+    const QDateTime now = QDateTime::currentDateTime();
+    // name -> age in days
+    const QList<std::pair<QString, int>> videos{{"clip 10", 3}, {"Clip 9", 1}, {"apple", 2}};
+    for (const auto& [name, age] : videos) {
+        fx.addPcVideo(name);
+        QFile file(fx.pcFolder() + "/" + name + ".MP4");
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(now.addDays(-age), QFileDevice::FileModificationTime));
+    }
+    const QString settings = fx.root() + "/info.ini";
+    writeFile(settings, "[System]\nLastOutputOpenDir=/\n");
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    const auto shown = [](const CCustomListBox* list) {
+        QStringList names;
+        for (int row = 0; row < list->count(); ++row)
+            names << list->entry(row).mp4Name;
+        return names;
+    };
+    {
+        CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+        dlg.setSettingsPath(settings);
+        // Numbers by their value, case aside.
+        QCOMPARE(shown(dlg.leftList()), QStringList({"apple.MP4", "Clip 9.MP4", "clip 10.MP4"}));
+        dlg.leftList()->setRowSelected(0, true);
+        auto* box = dlg.findChild<QComboBox*>("SortOrder");
+        box->setCurrentIndex(1);
+        Q_EMIT box->activated(1);
+        QCOMPARE(shown(dlg.leftList()), QStringList({"Clip 9.MP4", "apple.MP4", "clip 10.MP4"}));
+        QCOMPARE(dlg.leftList()->selectedRows(), QList<int>{1});
+    }
+    // The next start keeps the order and the converter's settings.
+    QVERIFY(readFile(settings).contains("LastOutputOpenDir=/"));
+    CFerryboxDlg again(detector, fx.pcFolder(), &prompts);
+    again.setSettingsPath(settings);
+    QCOMPARE(again.order(), VideoOrder::Date);
+    QCOMPARE(again.findChild<QComboBox*>("SortOrder")->currentIndex(), 1);
+    QCOMPARE(shown(again.leftList()), QStringList({"Clip 9.MP4", "apple.MP4", "clip 10.MP4"}));
 }
 
 void TestFerryboxWindow::startFolder_data()
