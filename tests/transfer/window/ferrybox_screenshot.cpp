@@ -23,12 +23,21 @@ int fail(const QString& why)
     return 1;
 }
 
-// BASE.MP4 from an ffmpeg test source, and its thumbnail BASE.THM.
-bool makeVideo(const QString& ffmpeg, const QString& base, const QString& source, int seconds)
+// BASE.MP4 from an ffmpeg test source, and its thumbnail BASE.THM; with a
+// title, written as the console's own videos are, in a PSP header.
+bool makeVideo(const QString& ffmpeg, const QString& base, const QString& source, int seconds,
+               const QString& title = {})
 {
+    QStringList encode{"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i"};
+    encode += source + "=size=320x240:rate=30";
+    if (!title.isEmpty()) encode += QStringList{"-f", "lavfi", "-i", "sine"};
+    encode += QStringList{"-t", QString::number(seconds), "-c:v", "mpeg4", "-q:v", "4"};
+    if (title.isEmpty())
+        encode += QStringList{"-f", "mp4"};
+    else
+        encode += QStringList{"-c:a", "aac", "-metadata", "title=" + title, "-f", "psp"};
     const QList<QStringList> steps{
-        {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", source + "=size=320x240:rate=30",
-         "-t", QString::number(seconds), "-c:v", "mpeg4", "-q:v", "4", "-f", "mp4", base + ".MP4"},
+        encode + QStringList{base + ".MP4"},
         {"-nostdin", "-v", "error", "-y", "-i", base + ".MP4", "-frames:v", "1", "-s", "160x120",
          "-f", "image2", "-c:v", "mjpeg", base + ".THM"}};
     for (const QStringList& arguments : steps) {
@@ -56,12 +65,13 @@ int main(int argc, char* argv[])
     if (ffmpeg.isEmpty()) return fail("ffmpeg is not installed");
 
     Fixture fx;
-    const bool made = makeVideo(ffmpeg, fx.pcFolder() + "/Harbour at dusk", "testsrc", 3) &&
-                      makeVideo(ffmpeg, fx.pcFolder() + "/Birthday", "mandelbrot", 2) &&
-                      makeVideo(ffmpeg, fx.pcFolder() + "/Trailer", "smptebars", 4) &&
-                      makeVideo(ffmpeg, fx.pcFolder() + "/Ferry crossing", "rgbtestsrc", 2) &&
-                      makeVideo(ffmpeg, fx.consoleFolder() + "/M4V50001", "life", 2) &&
-                      makeVideo(ffmpeg, fx.consoleFolder() + "/M4V50002", "testsrc2", 3);
+    const bool made =
+        makeVideo(ffmpeg, fx.pcFolder() + "/Harbour at dusk", "testsrc", 3) &&
+        makeVideo(ffmpeg, fx.pcFolder() + "/Birthday", "mandelbrot", 2) &&
+        makeVideo(ffmpeg, fx.pcFolder() + "/Trailer", "smptebars", 4) &&
+        makeVideo(ffmpeg, fx.pcFolder() + "/Ferry crossing", "rgbtestsrc", 2) &&
+        makeVideo(ffmpeg, fx.consoleFolder() + "/M4V50001", "life", 2, "Game of life") &&
+        makeVideo(ffmpeg, fx.consoleFolder() + "/M4V50002", "testsrc2", 3, "Sunday at the harbour");
     if (!made) return 1;
     fx.setConsoleMounted(true);
 
