@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -134,8 +135,13 @@ std::optional<qsizetype> descriptorLength(const QByteArray& bytes, qsizetype& at
     return std::nullopt;
 }
 
-// The object type of the decoder configuration in an esds payload.
-std::optional<int> esdsObjectType(const QByteArray& esds)
+struct DecoderConfig {
+    int objectType = 0;
+    QByteArray specificInfo;  // the decoder specific info; empty when absent
+};
+
+// The decoder configuration in an esds payload.
+std::optional<DecoderConfig> esdsDecoderConfig(const QByteArray& esds)
 {
     qsizetype at = 4;  // version and flags
     if (at >= esds.size() || quint8(esds.at(at++)) != 0x03) return std::nullopt;
@@ -154,11 +160,82 @@ std::optional<int> esdsObjectType(const QByteArray& esds)
         const quint8 tag = quint8(esds.at(at++));
         const std::optional<qsizetype> length = descriptorLength(esds, at);
         if (!length || at + *length > esEnd) return std::nullopt;
-        if (tag == 0x04)
-            return *length > 0 ? std::optional(int(quint8(esds.at(at)))) : std::nullopt;
-        at += *length;
+        if (tag != 0x04) {
+            at += *length;
+            continue;
+        }
+        if (*length == 0) return std::nullopt;
+        DecoderConfig config;
+        config.objectType = quint8(esds.at(at));
+        // Object type, stream type, buffer size, maximum and average bit
+        // rate, then the decoder specific info; a damaged tail only loses it.
+        const qsizetype configEnd = at + *length;
+        qsizetype sub = at + 13;
+        while (sub < configEnd) {
+            const quint8 subTag = quint8(esds.at(sub++));
+            const std::optional<qsizetype> subLength = descriptorLength(esds, sub);
+            if (!subLength || sub + *subLength > configEnd) break;
+            if (subTag == 0x05) {
+                config.specificInfo = esds.mid(sub, *subLength);
+                break;
+            }
+            sub += *subLength;
+        }
+        return config;
     }
     return std::nullopt;
+}
+
+// Profile and level of an MPEG-4 Visual decoder specific info: the
+// visual object sequence header's indication, else the video object layer's
+// object type.
+void readMpeg4Headers(const QByteArray& info, Mp4VideoProbe& probe)
+{
+    for (qsizetype at = 0; at + 4 < info.size(); ++at) {
+        if (info.at(at) != 0 || info.at(at + 1) != 0 || info.at(at + 2) != 1) continue;
+        const quint8 code = quint8(info.at(at + 3));
+        if (code == 0xb0 && probe.mpeg4ProfileLevel < 0) {
+            probe.mpeg4ProfileLevel = quint8(info.at(at + 4));
+        } else if (code >= 0x20 && code <= 0x2f && probe.mpeg4ObjectType < 0 &&
+                   at + 5 < info.size()) {
+            // random_accessible_vol (1 bit), then video_object_type_indication (8 bits).
+            const quint16 bits = quint16(quint8(info.at(at + 4)) << 8 | quint8(info.at(at + 5)));
+            probe.mpeg4ObjectType = (bits >> 7) & 0xff;
+        }
+    }
+}
+
+// Entries of a time-to-sample table read at most; real files have a handful.
+constexpr qint64 MaxTimeToSampleEntries = 65536;
+
+// The average frame rate of a track from its media time scale and its
+// time-to-sample table; 0 when either is missing or says nothing.
+double averageFrameRate(BoxFile& file, const std::optional<Box>& mdhd,
+                        const std::optional<Box>& stts)
+{
+    if (!mdhd || !stts) return 0;
+    uchar head[24];
+    if (!file.read(mdhd->payload, reinterpret_cast<char*>(head), 4)) return 0;
+    const qint64 scaleAt = head[0] == 1 ? 20 : 12;
+    if (!file.read(mdhd->payload + scaleAt, reinterpret_cast<char*>(head), 4)) return 0;
+    const quint32 timeScale = qFromBigEndian<quint32>(head);
+    uchar counts[8];
+    if (timeScale == 0 || !file.read(stts->payload, reinterpret_cast<char*>(counts), 8)) return 0;
+    const qint64 entries =
+        std::min<qint64>({qint64(qFromBigEndian<quint32>(counts + 4)), MaxTimeToSampleEntries,
+                          (stts->end - stts->payload - 8) / 8});
+    if (entries <= 0) return 0;
+    const std::optional<QByteArray> table = file.readBytes(stts->payload + 8, entries * 8);
+    if (!table) return 0;
+    double samples = 0;
+    double duration = 0;
+    for (qint64 i = 0; i < entries; ++i) {
+        const auto* entry = reinterpret_cast<const uchar*>(table->constData() + i * 8);
+        const double count = qFromBigEndian<quint32>(entry);
+        samples += count;
+        duration += count * qFromBigEndian<quint32>(entry + 4);
+    }
+    return duration > 0 ? samples * timeScale / duration : 0;
 }
 
 QString fourCcText(quint32 type)
@@ -233,27 +310,45 @@ std::optional<Mp4VideoProbe> trackKind(BoxFile& file, const Box& trak, bool& dam
     if (!entry) return std::nullopt;
 
     Mp4VideoProbe probe;
+    const qint64 extensions = entry->payload + VisualSampleEntryFields;
+    const bool visual = extensions <= entry->end;
+    if (visual) {
+        uchar fields[VisualSampleEntryFields];
+        if (!file.read(entry->payload, reinterpret_cast<char*>(fields), VisualSampleEntryFields))
+            return std::nullopt;
+        probe.width = qFromBigEndian<quint16>(fields + 24);
+        probe.height = qFromBigEndian<quint16>(fields + 26);
+    }
     switch (entry->type) {
         case fourCc("avc1"):
-        case fourCc("avc3"):
+        case fourCc("avc3"): {
             probe.kind = Mp4VideoKind::Avc;
+            if (!visual || entry->end - extensions > MaxEntryExtensions) break;
+            const std::optional<Box> avcC = file.find(extensions, entry->end, fourCc("avcC"));
+            uchar config[4];  // version, profile, compatibility, level
+            if (avcC && avcC->end - avcC->payload >= 4 &&
+                file.read(avcC->payload, reinterpret_cast<char*>(config), 4)) {
+                probe.avcProfile = config[1];
+                probe.avcLevel = config[3];
+            }
             break;
+        }
         case fourCc("mp4v"): {
             // mp4v also carries MPEG-1/2 video and Motion JPEG; its esds says which.
-            const qint64 extensions = entry->payload + VisualSampleEntryFields;
-            if (extensions > entry->end || entry->end - extensions > MaxEntryExtensions)
-                return std::nullopt;
+            if (!visual || entry->end - extensions > MaxEntryExtensions) return std::nullopt;
             const std::optional<Box> esds = file.find(extensions, entry->end, fourCc("esds"));
             if (!esds || esds->end - esds->payload > MaxEsds) return std::nullopt;
             const std::optional<QByteArray> bytes =
                 file.readBytes(esds->payload, esds->end - esds->payload);
-            const std::optional<int> objectType = bytes ? esdsObjectType(*bytes) : std::nullopt;
-            if (!objectType) return std::nullopt;
-            if (*objectType == Mpeg4VisualObjectType) {
+            const std::optional<DecoderConfig> config =
+                bytes ? esdsDecoderConfig(*bytes) : std::nullopt;
+            if (!config) return std::nullopt;
+            if (config->objectType == Mpeg4VisualObjectType) {
                 probe.kind = Mp4VideoKind::Mpeg4Part2;
+                readMpeg4Headers(config->specificInfo, probe);
             } else {
                 probe.kind = Mp4VideoKind::OtherCodec;
-                probe.codecName = objectTypeName(*objectType);
+                probe.codecName = objectTypeName(config->objectType);
             }
             break;
         }
@@ -261,6 +356,8 @@ std::optional<Mp4VideoProbe> trackKind(BoxFile& file, const Box& trak, bool& dam
             probe.kind = Mp4VideoKind::OtherCodec;
             probe.codecName = sampleEntryName(entry->type);
     }
+    probe.frameRate =
+        averageFrameRate(file, file.child(mdia, fourCc("mdhd")), file.child(stbl, fourCc("stts")));
     damaged = false;
     return probe;
 }
@@ -314,4 +411,71 @@ Mp4VideoProbe ProbeMp4Video(const QString& path)
     }
     ::close(fd);
     return probe;
+}
+
+namespace {
+
+// The PSP header's box: uuid "USMT" 21d24fce-bb88-695c-fac9-c740.
+const char PspHeaderUuid[16] = {'U',    'S',    'M',    'T',    '\x21', '\xd2', '\x4f', '\xce',
+                                '\xbb', '\x88', '\x69', '\x5c', '\xfa', '\xc9', '\xc7', '\x40'};
+constexpr qint64 MaxPspHeader = 64 * 1024;
+constexpr quint32 PspTitleType = 1;
+
+// The title entry of an MTDT box's payload: a count, then entries of size
+// (16 bits, itself included), type (32), language (16), a 16-bit field and
+// zero-terminated UTF-16 text.
+QString mtdtTitle(const QByteArray& mtdt)
+{
+    if (mtdt.size() < 2) return {};
+    const auto* bytes = reinterpret_cast<const uchar*>(mtdt.constData());
+    const int count = qFromBigEndian<quint16>(bytes);
+    qsizetype at = 2;
+    for (int i = 0; i < count && at + 10 <= mtdt.size(); ++i) {
+        const qsizetype size = qFromBigEndian<quint16>(bytes + at);
+        if (size < 10 || at + size > mtdt.size()) return {};
+        if (qFromBigEndian<quint32>(bytes + at + 2) == PspTitleType) {
+            QString title;
+            for (qsizetype c = at + 10; c + 1 < at + size; c += 2) {
+                const char16_t unit = qFromBigEndian<quint16>(bytes + c);
+                if (unit == 0) break;
+                title += QChar(unit);
+            }
+            return title.trimmed();
+        }
+        at += size;
+    }
+    return {};
+}
+
+}  // namespace
+
+QString ReadPspTitle(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    struct stat st {};
+    QString title;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        BoxFile file(fd, qint64(st.st_size));
+        const std::optional<Box> moov = file.find(0, file.size(), fourCc("moov"));
+        for (qint64 at = moov ? moov->payload : 0; moov && at < moov->end;) {
+            const std::optional<Box> box = file.boxAt(at, moov->end);
+            if (!box) break;
+            at = box->end;
+            if (box->type != fourCc("uuid") || box->end - box->payload > MaxPspHeader) continue;
+            const std::optional<QByteArray> bytes =
+                file.readBytes(box->payload, box->end - box->payload);
+            if (!bytes || !bytes->startsWith(QByteArray(PspHeaderUuid, 16))) continue;
+            // The MTDT box right after the uuid. The movie carries more than
+            // one such header; the one with a title counts.
+            if (bytes->size() < 24 || bytes->mid(20, 4) != "MTDT") continue;
+            const qsizetype size =
+                qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(bytes->constData()) + 16);
+            if (size < 8 || 16 + size > bytes->size()) continue;
+            title = mtdtTitle(bytes->mid(24, size - 8));
+            if (!title.isEmpty()) break;
+        }
+    }
+    ::close(fd);
+    return title;
 }

@@ -23,14 +23,15 @@ QVariant CVideoListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_entries.size()) return {};
     const VideoEntry& e = m_entries.at(index.row());
     switch (role) {
+        // A titled video shows as the console shows it, its file as detail.
         case Qt::DisplayRole:
-            return e.mp4Name;
+            return e.title.isEmpty() ? e.mp4Name : e.title;
         case Qt::DecorationRole:
             return e.thumbnail;
         case Qt::ToolTipRole:
             return e.mp4Path;
         case VideoSizeTextRole:
-            return e.sizeText;
+            return e.title.isEmpty() ? e.sizeText : e.mp4Name + u"  "_s + e.sizeText;
         case VideoNoteRole:
             return e.note;
         default:
@@ -44,6 +45,13 @@ void CVideoListModel::append(VideoEntry entry)
     beginInsertRows(QModelIndex(), row, row);
     m_entries.append(std::move(entry));
     endInsertRows();
+}
+
+void CVideoListModel::sort(VideoOrder order)
+{
+    beginResetModel();
+    SortVideoEntries(m_entries, order);
+    endResetModel();
 }
 
 void CVideoListModel::clear()
@@ -84,6 +92,7 @@ void CCustomListBox::appendEntry(VideoEntry entry) { m_model->append(std::move(e
 void CCustomListBox::removeAllEntries()
 {
     forgetPress();
+    m_anchorRow = -1;
     m_model->clear();
 }
 
@@ -95,6 +104,18 @@ QList<int> CCustomListBox::selectedRows() const
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+void CCustomListBox::sortEntries(VideoOrder order)
+{
+    QStringList selected;
+    for (const int row : selectedRows())
+        selected.append(entry(row).mp4Path);
+    forgetPress();
+    m_anchorRow = -1;
+    m_model->sort(order);
+    for (int row = 0; row < count(); ++row)
+        if (selected.contains(entry(row).mp4Path)) setRowSelected(row, true);
 }
 
 void CCustomListBox::setRowSelected(int row, bool selected)
@@ -135,6 +156,14 @@ void CCustomListBox::mousePressEvent(QMouseEvent* event)
     m_deselectRow = -1;
     if (!index.isValid()) return;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    // Shift extends the selection from the row clicked last to this one.
+    if ((event->modifiers() & Qt::ShiftModifier) && m_anchorRow >= 0 && m_anchorRow < count()) {
+        const QItemSelection range(m_model->index(qMin(m_anchorRow, index.row())),
+                                   m_model->index(qMax(m_anchorRow, index.row())));
+        selectionModel()->select(range, QItemSelectionModel::Select);
+        return;
+    }
+    m_anchorRow = index.row();
     if (selectionModel()->isSelected(index))
         m_deselectRow = index.row();  // decided on release: this may start a drag
     else

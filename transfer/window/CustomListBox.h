@@ -20,12 +20,14 @@ public:
     int count() const { return int(m_entries.size()); }
     void append(VideoEntry entry);
     void clear();
+    void sort(VideoOrder order);
 
 private:
     QList<VideoEntry> m_entries;
 };
 
-// An owner-drawn list of videos. Each click toggles a row; pressing a selected
+// An owner-drawn list of videos. Each click toggles a row, a Shift click
+// selects every row from the row clicked last; pressing a selected
 // row keeps the selection whole so that it can be dragged, and releasing
 // without dragging deselects it. Dragging offers the selected MP4 paths under
 // the transfer window's own MIME type; a drop from the other list (never from
@@ -44,6 +46,8 @@ public:
     QList<int> selectedRows() const override;
 
     void setRowSelected(int row, bool selected);
+    // Orders the rows; the selected videos stay selected.
+    void sortEntries(VideoOrder order);
 
     // The id this list writes into its drag payloads.
     quint32 sourceId() const { return m_sourceId; }
@@ -73,5 +77,6 @@ private:
     quint32 m_sourceId;
     int m_dragRow = -1;
     int m_deselectRow = -1;
+    int m_anchorRow = -1;  // where a Shift click extends the selection from
     QPoint m_pressPosition;
 };

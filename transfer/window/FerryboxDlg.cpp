@@ -1,10 +1,13 @@
 #include "FerryboxDlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -13,13 +16,21 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+#include <memory>
 
 #include "AboutDlg.h"
 #include "CustomListBox.h"
 #include "CustomPanel.h"
 #include "DialogUnits.h"
 #include "ListDragPayload.h"
+#include "SafeRemoval.h"
+#include "TransferJob.h"
+#include "TransferProgressPanel.h"
 #include "TransferTexts.h"
+#include "base/IniFile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -63,7 +74,8 @@ public:
     {
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
                         m_owner);
-        box.setDefaultButton(QMessageBox::Yes);
+        // A hasty Enter must not delete anything.
+        box.setDefaultButton(QMessageBox::No);
         keepTitleWhole(box);
         return box.exec() == QMessageBox::Yes;
     }
@@ -122,6 +134,14 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
         makeLabel(this, u"LabelDestination"_s, u"Destination"_s, unitsRect(127, 89, 117, 8));
     m_labelStatus = makeLabel(this, u"LabelStatus"_s, u"PSP Status"_s, unitsRect(245, 102, 68, 8));
     m_labelStatus->hide();
+    m_buttonEject = makeButton(this, u"ButtonEject"_s, u"Eject"_s, unitsRect(271, 180, 42, 13));
+    m_buttonEject->setToolTip(u"Unmount the PSP's memory stick so that it can be unplugged"_s);
+    connect(m_buttonEject, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonEject);
+    // The window system's menu cannot carry it here; a button shows it is there.
+    m_buttonAbout = makeButton(this, u"ButtonAbout"_s, u"About"_s, unitsRect(226, 180, 42, 13));
+    connect(m_buttonAbout, &QPushButton::clicked, this, &CFerryboxDlg::OnAbout);
+    m_labelSpace = makeLabel(this, u"LabelSpace"_s, QString(), unitsRect(200, 169, 113, 8));
+    m_labelSpace->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_buttonTransfer =
         makeButton(this, u"ButtonTransfer"_s, u"Transfer"_s, unitsRect(122, 166, 74, 13));
     m_buttonUp = makeButton(this, u"ButtonUp"_s, u"Up"_s, unitsRect(7, 180, 40, 13));
@@ -146,12 +166,37 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     m_leftList->setFont(rowFont);
     m_rightList->setFont(rowFont);
 
+    // Over the buttons below the lists while a transfer runs: nothing there
+    // may start another one meanwhile.
+    m_progress = new TransferProgressPanel(this);
+    m_progress->setGeometry(QRect(QPoint(10, 268), QPoint(width() - 11, height() - 3)));
+    m_progress->hide();
+    connect(m_progress, &TransferProgressPanel::cancelClicked, this, [this] {
+        if (m_job) m_job->cancel();
+    });
+
     connect(m_buttonBrowse, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonBrowse);
     connect(m_buttonTransfer, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonTransfer);
     connect(m_buttonUp, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonUp);
     connect(m_buttonDelete, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonDelete);
     connect(m_leftList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
     connect(m_rightList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
+
+    m_sortBox = new QComboBox(this);
+    m_sortBox->setObjectName(u"SortOrder"_s);
+    m_sortBox->addItems({u"Sort by name"_s, u"Sort by date"_s});
+    m_sortBox->setGeometry(unitsRect(50, 180, 68, 13));
+    connect(m_sortBox, &QComboBox::activated, this,
+            [this](int index) { setOrder(index == 1 ? VideoOrder::Date : VideoOrder::Name); });
+
+    // The computer list follows its folder as videos are saved and removed.
+    m_watcher = new QFileSystemWatcher(this);
+    m_relist = new QTimer(this);
+    m_relist->setSingleShot(true);
+    m_relist->setInterval(150);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_relist,
+            qOverload<>(&QTimer::start));
+    connect(m_relist, &QTimer::timeout, this, &CFerryboxDlg::relistPcFolder);
 
     m_labelDestination->clear();
     m_labelFolder->clear();
@@ -169,13 +214,94 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     setPcFolder(startFolder);
 }
 
-CFerryboxDlg::~CFerryboxDlg() = default;
+CFerryboxDlg::~CFerryboxDlg()
+{
+    // Cancels and waits before the lists it reports to go.
+    delete m_job;
+    if (m_eject) m_eject->wait();
+}
+
+void CFerryboxDlg::updateEject()
+{
+    m_buttonEject->setEnabled(m_deviceConnected && !m_job && !m_eject);
+}
+
+void CFerryboxDlg::OnButtonEject()
+{
+    if (!m_deviceConnected || m_job || m_eject) return;
+    // The disk service may take a while, or wait for a password: off this thread.
+    auto outcome = std::make_shared<EjectOutcome>();
+    const QString drive = m_deviceDrive;
+    m_eject = QThread::create([outcome, drive] { *outcome = EjectConsole(drive); });
+    m_eject->setParent(this);
+    connect(m_eject, &QThread::finished, this, [this, outcome] {
+        m_eject->deleteLater();
+        m_eject = nullptr;
+        updateEject();
+        const bool fine = outcome->result == EjectOutcome::Result::Done ||
+                          outcome->result == EjectOutcome::Result::Unmounted;
+        m_prompts->showMessage(outcome->message,
+                               fine ? StorePrompts::Icon::None : StorePrompts::Icon::Exclamation);
+        Q_EMIT ejectDone();
+    });
+    updateEject();
+    m_eject->start();
+}
+
+void CFerryboxDlg::closeEvent(QCloseEvent* event)
+{
+    if (m_job) m_job->cancel();
+    QDialog::closeEvent(event);
+}
 
 void CFerryboxDlg::setPcFolder(const QString& folder)
 {
+    if (!m_watcher->directories().isEmpty()) m_watcher->removePaths(m_watcher->directories());
     m_pcFolder = folder;
     showPcFolder();
     ListVideos(m_pcFolder, *m_leftList);
+    m_leftList->sortEntries(m_order);
+    if (QFileInfo(m_pcFolder).isDir()) m_watcher->addPath(m_pcFolder);
+}
+
+void CFerryboxDlg::setSettingsPath(const QString& path)
+{
+    m_settingsPath = path;
+    if (path.isEmpty()) return;
+    const QString kept = IniFile(path).readString(u"Ferrybox"_s, u"SortOrder"_s, QString());
+    m_order =
+        kept.compare(u"Date"_s, Qt::CaseInsensitive) == 0 ? VideoOrder::Date : VideoOrder::Name;
+    m_sortBox->setCurrentIndex(m_order == VideoOrder::Date ? 1 : 0);
+    m_leftList->sortEntries(m_order);
+    m_rightList->sortEntries(m_order);
+}
+
+void CFerryboxDlg::setOrder(VideoOrder order)
+{
+    m_order = order;
+    m_sortBox->setCurrentIndex(order == VideoOrder::Date ? 1 : 0);
+    m_leftList->sortEntries(order);
+    m_rightList->sortEntries(order);
+    if (m_settingsPath.isEmpty()) return;
+    try {
+        IniFile(m_settingsPath)
+            .writeString(u"Ferrybox"_s, u"SortOrder"_s,
+                         order == VideoOrder::Date ? u"Date"_s : u"Name"_s);
+    } catch (const IniWriteError&) {
+        // Only remembering failed; the lists are ordered all the same.
+    }
+}
+
+void CFerryboxDlg::relistPcFolder()
+{
+    QStringList selected;
+    for (const int row : m_leftList->selectedRows())
+        selected.append(m_leftList->entry(row).mp4Path);
+    ListVideos(m_pcFolder, *m_leftList);
+    m_leftList->sortEntries(m_order);
+    for (int row = 0; row < m_leftList->count(); ++row)
+        if (selected.contains(m_leftList->entry(row).mp4Path))
+            m_leftList->setRowSelected(row, true);
 }
 
 void CFerryboxDlg::showPcFolder()
@@ -191,6 +317,7 @@ void CFerryboxDlg::ShowDeviceState(const QString& drive)
         m_deviceConnected = true;
         m_labelStatus->setText(u"PSP connected as drive %1"_s.arg(drive));
         ListConsoleVideos(drive, *m_rightList);
+        m_rightList->sortEntries(m_order);
         m_labelConnection->setText(u"PSP Connected"_s);
         m_pictureConnected->show();
         m_pictureDisconnected->hide();
@@ -202,6 +329,8 @@ void CFerryboxDlg::ShowDeviceState(const QString& drive)
         m_pictureConnected->hide();
         m_pictureDisconnected->show();
     }
+    showSpace();
+    updateEject();
 }
 
 void CFerryboxDlg::OnDeviceChange()
@@ -228,45 +357,129 @@ void CFerryboxDlg::OnVideosDropped(CCustomListBox* list, const QString& text)
         clearSelections();
         return;
     }
-    const QStringList paths = DroppedPaths(text);
-    for (const QString& path : paths) {
-        if (!TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts))
-            return;
-    }
-    clearSelections();
+    startTransfer(DroppedPaths(text));
 }
 
 void CFerryboxDlg::OnButtonTransfer()
 {
+    QStringList paths;
+    const QList<int> rows = m_leftList->selectedRows();
+    for (int row : rows)
+        paths.append(m_leftList->entry(row).mp4Path);
+    startTransfer(paths);
+}
+
+void CFerryboxDlg::startTransfer(const QStringList& paths)
+{
+    if (m_job) {
+        m_prompts->showMessage(TransferText::TransferRunning, StorePrompts::Icon::Exclamation);
+        return;
+    }
     // "Transfer complete" is said only when it is true.
     if (!m_deviceConnected) {
         m_prompts->showMessage(TransferText::PspNotConnected, StorePrompts::Icon::Exclamation);
         return;
     }
-    QStringList paths;
-    const QList<int> rows = m_leftList->selectedRows();
-    for (int row : rows)
-        paths.append(m_leftList->entry(row).mp4Path);
     if (paths.isEmpty()) {
         m_prompts->showMessage(TransferText::SelectVideos, StorePrompts::Icon::None);
         return;
     }
-    qsizetype copied = 0;
-    for (const QString& path : std::as_const(paths)) {
-        if (TransferVideo(path, m_deviceDrive, m_deviceConnected, *m_rightList, *m_prompts))
-            ++copied;
+    // Checked before the first byte: a copy of something already there, a file
+    // the stick's FAT cannot hold, or a selection it has no room for.
+    QStringList wanted;
+    for (const QString& path : paths) {
+        const QString there = FindVideoOnConsole(path, m_deviceDrive);
+        if (!there.isEmpty() && !m_prompts->askYesNo(TransferText::AlreadyOnPsp.arg(path, there),
+                                                     TransferText::AlreadyOnPspCaption))
+            continue;
+        wanted.append(path);
     }
+    if (wanted.isEmpty()) return;
+    const TransferPlan plan = PlanTransfer(wanted, ReadConsoleSpace(m_deviceDrive));
+    if (!plan.noRoom.isEmpty()) {
+        m_prompts->showMessage(plan.noRoom, StorePrompts::Icon::Exclamation);
+        return;
+    }
+    m_copied = 0;
+    m_offered = wanted.size();
+    m_failures = plan.refusals;
+    if (plan.paths.isEmpty()) {
+        clearSelections();
+        showSummary(false);
+        return;
+    }
+    m_job = new TransferJob(plan.paths, m_deviceDrive, this);
+    connect(m_job, &TransferJob::progressed, m_progress, &TransferProgressPanel::showProgress);
+    connect(m_job, &TransferJob::videoFinished, this, &CFerryboxDlg::onVideoCopied);
+    connect(m_job, &TransferJob::transferFinished, this, &CFerryboxDlg::onTransferFinished);
+    m_progress->begin();
+    m_progress->show();
+    m_progress->raise();
+    m_job->start();
+    updateEject();
+}
+
+void CFerryboxDlg::onVideoCopied(int, const VideoCopyResult& result)
+{
+    if (result.copied) {
+        ++m_copied;
+        if (!result.note.isEmpty()) m_failures.append(result.note);
+        // A console pulled out meanwhile has no list to show it in.
+        if (m_deviceConnected) {
+            AddVideoEntry(*m_rightList, result.consoleThumbnail, QString());
+            m_rightList->sortEntries(m_order);
+        }
+    } else if (!result.cancelled) {
+        m_failures.append(result.message);
+    }
+}
+
+void CFerryboxDlg::onTransferFinished(bool cancelled)
+{
+    TransferJob* job = m_job;
+    job->wait();
+    job->deleteLater();
+    m_job = nullptr;
+    m_progress->hide();
     clearSelections();
-    if (copied == paths.size())
-        m_prompts->showMessage(TransferText::TransferComplete, StorePrompts::Icon::None);
+    showSpace();
+    updateEject();
+    showSummary(cancelled);
+}
+
+void CFerryboxDlg::showSummary(bool cancelled)
+{
+    // One box for the whole transfer, however many videos failed.
+    QString summary;
+    if (cancelled)
+        summary = TransferText::TransferCancelled.arg(m_copied).arg(m_offered);
+    else if (m_copied == m_offered)
+        summary = TransferText::TransferComplete;
     else
-        m_prompts->showMessage(TransferText::TransferIncomplete.arg(copied).arg(paths.size()),
-                               StorePrompts::Icon::Exclamation);
+        summary = TransferText::TransferIncomplete.arg(m_copied).arg(m_offered);
+    if (!m_failures.isEmpty()) summary += u"\n\n"_s + m_failures.join(u"\n\n"_s);
+    m_prompts->showMessage(summary, m_copied == m_offered ? StorePrompts::Icon::None
+                                                          : StorePrompts::Icon::Exclamation);
+    Q_EMIT transferDone();
+}
+
+void CFerryboxDlg::showSpace()
+{
+    const ConsoleSpace space = m_deviceConnected ? ReadConsoleSpace(m_deviceDrive) : ConsoleSpace();
+    if (!space.known) {
+        m_labelSpace->clear();
+        return;
+    }
+    m_labelSpace->setText(
+        TransferText::SpaceFree.arg(ByteSizeText(space.freeBytes), ByteSizeText(space.totalBytes)));
 }
 
 void CFerryboxDlg::OnButtonDelete()
 {
     DeleteVideos(*m_rightList, *m_leftList, m_deviceDrive, m_pcFolder, *m_prompts);
+    m_leftList->sortEntries(m_order);
+    m_rightList->sortEntries(m_order);
+    showSpace();
 }
 
 void CFerryboxDlg::OnButtonBrowse()

@@ -21,7 +21,8 @@ void drawRowText(QPainter* painter, const QRect& row, int x, int y, const QStrin
 
 QColor VideoRowBackground(bool selected)
 {
-    return selected ? QColor(223, 237, 244) : QColor(246, 246, 247);
+    // Selected rows must stand out at a glance, also on a dim laptop screen.
+    return selected ? QColor(170, 205, 238) : QColor(246, 246, 247);
 }
 
 void CVideoRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -25,8 +25,9 @@ int main(int argc, char* argv[])
     const QString mountInfo = qEnvironmentVariable("FERRYBOX_MOUNTINFO", u"/proc/self/mountinfo"_s);
     SysfsDeviceDetector detector(sysfsRoot + u"/bus/usb/devices"_s, mountInfo);
 
-    CFerryboxDlg dialog(
-        detector, ComputerStartFolder(ConverterSettingsPath(QApplication::applicationDirPath())));
+    const QString settings = ConverterSettingsPath(QApplication::applicationDirPath());
+    CFerryboxDlg dialog(detector, ComputerStartFolder(settings));
+    dialog.setSettingsPath(settings);
     dialog.exec();
     return 0;
 }

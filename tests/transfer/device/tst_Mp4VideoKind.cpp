@@ -40,6 +40,10 @@ private Q_SLOTS:
     void encodedClips();
     void boxTrees_data();
     void boxTrees();
+    void decoderFacts_data();
+    void decoderFacts();
+    void pspTitle_data();
+    void pspTitle();
     void filesThatAreNoFiles_data();
     void filesThatAreNoFiles();
 
@@ -184,6 +188,113 @@ void TestMp4VideoKind::boxTrees()
     QCOMPARE(probe.error, 0);
     QCOMPARE(probe.kind, kind);
     QCOMPARE(probe.codecName, codecName);
+}
+
+// "width height fps profile level" as the probe reads them from an encoded
+// clip or a box tree; MPEG-4 gives its profile and level indication, or
+// "vol N" for the object type of a stream without a sequence header.
+void TestMp4VideoKind::decoderFacts_data()
+{
+    QTest::addColumn<QStringList>("options");  // ffmpeg's; empty: content is the file
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("facts");
+
+    const QStringList yuv{"-pix_fmt", "yuv420p"};
+    QTest::newRow("encoded AVC Main at 60 fps")
+        << (QStringList{"-c:v", "libx264", "-profile:v", "main", "-r", "60"} + yuv) << QByteArray()
+        << "64 48 60 avc 77 10";
+    QTest::newRow("encoded AVC High 4:4:4 from an RGB source")
+        << QStringList{"-c:v", "libx264"} << QByteArray() << "64 48 25 avc 244 10";
+    QTest::newRow("encoded MPEG-4 Simple")
+        << QStringList{"-c:v", "mpeg4"} << QByteArray() << "64 48 25 mpeg4 0x1";
+    QTest::newRow("encoded MPEG-4 with B-frames: Advanced Simple")
+        << QStringList{"-c:v", "mpeg4", "-bf", "2"} << QByteArray() << "64 48 25 mpeg4 0xf1";
+
+    QTest::newRow("AVC from its box tree")
+        << QStringList() << file(avcEntry(100, 42, 1920, 1080), {}, 60000, 1000)
+        << "1920 1080 60 avc 100 42";
+    QTest::newRow("NTSC rate") << QStringList() << file(avcEntry(77, 30, 480, 272), {}, 30000, 1001)
+                               << "480 272 29.97 avc 77 30";
+    QTest::newRow("MPEG-4 without a sequence header: the layer's object type")
+        << QStringList() << file(mpeg4Entry(320, 240, mpeg4Headers(-1, 17)), {}, 25, 1)
+        << "320 240 25 mpeg4 vol 17";
+    QTest::newRow("no timing, no avcC: unknown")
+        << QStringList() << file(visualEntry("avc1", {}, 320, 240)) << "320 240 0 avc -1 -1";
+    QTest::newRow("avcC cut short: unknown")
+        << QStringList() << file(visualEntry("avc1", box("avcC", "\x01\x4d"), 64, 64))
+        << "64 64 0 avc -1 -1";
+    QTest::newRow("time-to-sample table longer than its box")
+        << QStringList()
+        << QByteArray(
+               ftyp() +
+               box("moov",
+                   box("trak",
+                       box("mdia",
+                           fullBox("mdhd", be32(0) + be32(0) + be32(25) + be64(0)) +
+                               fullBox("hdlr", be32(0) + "vide" + QByteArray(13, '\0')) +
+                               box("minf", box("stbl", stsd(avcEntry()) +
+                                                           fullBox("stts", be32(99) + be32(5) +
+                                                                               be32(1))))))))
+        << "320 240 25 avc 77 21";
+}
+
+void TestMp4VideoKind::decoderFacts()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, facts);
+
+    const QString path = m_dir.path() + "/facts.mp4";
+    if (options.isEmpty())
+        writeFile(path, content);
+    else
+        QVERIFY(makeClip(path, "64x48", options + QStringList{"-an", "-f", "mp4"}, "0.5"));
+    const Mp4VideoProbe probe = ProbeMp4Video(path);
+    QCOMPARE(probe.error, 0);
+    QString got = QString::number(probe.width) + " " + QString::number(probe.height) + " " +
+                  QString::number(probe.frameRate, 'g', 4) + " ";
+    if (probe.kind == Mp4VideoKind::Avc)
+        got += "avc " + QString::number(probe.avcProfile) + " " + QString::number(probe.avcLevel);
+    else if (probe.kind == Mp4VideoKind::Mpeg4Part2 && probe.mpeg4ProfileLevel >= 0)
+        got += "mpeg4 0x" + QString::number(probe.mpeg4ProfileLevel, 16);
+    else if (probe.kind == Mp4VideoKind::Mpeg4Part2)
+        got += "mpeg4 vol " + QString::number(probe.mpeg4ObjectType);
+    else
+        got += "other";
+    QCOMPARE(got, facts);
+}
+
+void TestMp4VideoKind::pspTitle_data()
+{
+    QTest::addColumn<QByteArray>("content");  // empty: encoded by ffmpeg's psp muxer
+    QTest::addColumn<QString>("title");
+
+    const QByteArray movie = track("vide", stsd(mpeg4Entry()));
+    QTest::newRow("written by the psp muxer") << QByteArray() << "Harbour at dusk \u00e9";
+    QTest::newRow("header after the tracks")
+        << QByteArray(ftyp() + box("moov", movie + pspHeader("Birthday \u30d3\u30c7\u30aa")))
+        << "Birthday \u30d3\u30c7\u30aa";
+    QTest::newRow("no header") << file(mpeg4Entry()) << QString();
+    QTest::newRow("another uuid box")
+        << QByteArray(ftyp() + box("moov", box("uuid", QByteArray(40, 'x')) + movie)) << QString();
+    QTest::newRow("entry longer than its box")
+        << QByteArray(ftyp() + box("moov", movie + pspHeader("cut", 400))) << QString();
+    QTest::newRow("entry shorter than its fields")
+        << QByteArray(ftyp() + box("moov", movie + pspHeader("short", 4))) << QString();
+}
+
+void TestMp4VideoKind::pspTitle()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, title);
+    const QString path = m_dir.path() + "/titled.mp4";
+    if (content.isEmpty())
+        QVERIFY(makeClip(
+            path, "320x240",
+            {"-c:v", "mpeg4", "-c:a", "aac", "-metadata", "title=" + title, "-f", "psp"}, "0.3"));
+    else
+        writeFile(path, content);
+    QCOMPARE(ReadPspTitle(path), title);
 }
 
 void TestMp4VideoKind::filesThatAreNoFiles_data()
