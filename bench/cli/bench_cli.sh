@@ -51,13 +51,14 @@ thumb+=',pad=160:120:(ow-iw)/2:(oh-ih)/2,setsar=1'
 cli=$(json "$work/app/clipforge-cli" --format mp4 --device 0 --item 0 \
   --output "$work/cli{run}" "$work/clip.mp4")
 plain=$(json sh -c '"$0" -nostdin -v error -y -i "$1" -f psp -c:v mpeg4 -bf 0 -g 300 -mbd rd \
-  -trellis 1 -cmp 2 -subcmp 2 -flags +mv4 -b:v 720k -maxrate 720k -bufsize 128k -ar 24000 \
+  -trellis 1 -cmp 2 -subcmp 2 -flags +mv4 -qmin 3 -b:v 672k -maxrate 672k -bufsize 192k \
+  -ar 24000 \
   -b:a 96k -pix_fmt yuv420p -vf "$2" -r 30000/1001 \
   -c:a aac -ac 2 -metadata title=clip "$4.MP4" &&
   "$0" -nostdin -v error -y -i "$4.MP4" -an -vf "$3" -frames:v 1 -pix_fmt yuvj420p -q:v 3 \
   -f mjpeg "$4.THM"' "$ffmpeg" "$work/clip.mp4" "$fit" "$thumb" "$work/plain{run}")
 handbrake=$(json HandBrakeCLI -i "$work/clip.mp4" -o "$work/handbrake{run}.mp4" -f av_mp4 \
-  -e mpeg4 -b 720 -w 320 -l 240 --crop 0:0:0:0 --non-anamorphic -r 29.97 --cfr \
+  -e mpeg4 -b 672 -w 320 -l 240 --crop 0:0:0:0 --non-anamorphic -r 29.97 --cfr \
   -E av_aac -B 96 -R 24 -6 stereo)
 
 echo "clipforge-cli against plain ffmpeg (target: ratio at most 1.03, memory within 30 MiB)"

@@ -50,12 +50,15 @@ case $codec in
         # decision, trellis, four motion vectors, SATD comparison) and a key
         # frame every ten seconds. This encoder's rate control overshoots
         # its average on detailed pictures and leaks a large buffer: it aims
-        # at 15/16 of the ceiling through a buffer of a sixth of a second,
-        # which keeps the average below the ceiling and every second within
-        # 1.25 times it.
-        rate=$((kbits * 15 / 16))
+        # at 7/8 of the ceiling through a buffer of a quarter second, so that
+        # rate plus buffer stay within 1.25 times the ceiling and a short
+        # clip's start does not lift its average above it. The finest
+        # quantiser 2 costs more bits than it shows; 3 leaves them to harder
+        # frames.
+        rate=$((kbits * 7 / 8))
         set -- -vcodec mpeg4 -bf 0 -g 300 -mbd rd -trellis 1 -cmp 2 -subcmp 2 -flags +mv4 \
-            -b "$rate" -maxrate "${rate}k" -bufsize "$((kbits / 6))k" -ar 24000 -ab 96
+            -qmin 3 -b "$rate" -maxrate "${rate}k" -bufsize "$((kbits / 4))k" -ar 24000 \
+            -ab 96
         ;;
     avc)
         if [ "$width" -gt 480 ] || [ "$height" -gt 272 ]; then
