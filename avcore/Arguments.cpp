@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "SourceAdaptation.h"
+
 namespace avcore {
 namespace {
 
@@ -626,7 +628,8 @@ std::vector<std::string> Joined(const Parts&... parts)
 
 // Step 5: the ffmpeg runs of the plan.
 void AssembleRuns(const CommandLine& line, const std::vector<std::string>& options,
-                  const OutputChoices& choice, const std::string& outputUrl, EncodePlan& plan)
+                  const std::vector<std::string>& soundFilter, const OutputChoices& choice,
+                  const std::string& outputUrl, EncodePlan& plan)
 {
     std::vector<std::string> inputs = line.inputSection;
     if (choice.seekInput)
@@ -663,7 +666,7 @@ void AssembleRuns(const CommandLine& line, const std::vector<std::string>& optio
     }
     std::vector<std::string> duration;
     if (choice.hasDuration) duration = {"-t", choice.duration};
-    plan.decoderArguments = Joined(inputs, duration, pcm);
+    plan.decoderArguments = Joined(inputs, duration, soundFilter, pcm);
     plan.silentArguments = Joined(inputs, options, std::vector<std::string>{"-an"}, output);
 
     std::vector<std::string> maps;
@@ -707,7 +710,7 @@ int AmrSampleRate(AmrKind kind) { return kind == AmrKind::WideBand ? 16000 : 800
 
 EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                               const std::vector<std::string>& inputUrls,
-                              const std::string& outputUrl)
+                              const std::string& outputUrl, const SourceFacts& source)
 {
     EncodePlan plan;
     CommandLine line;
@@ -718,7 +721,17 @@ EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
     const OutputChoices choice = ReadChoices(line.options, plan);
     plan.error = ChooseEncoders(choice, plan);
     if (!plan.error.empty()) return plan;
-    AssembleRuns(line, TranslateOptions(line.options, choice, plan), choice, outputUrl, plan);
+    std::vector<std::string> options = TranslateOptions(line.options, choice, plan);
+    std::vector<std::string> soundFilter;
+    if (plan.inputs.size() == 1) {
+        Adaptation adapted = AdaptToSource(options, choice.container, plan.inputs.front(), source,
+                                           plan.amr != AmrKind::None, TimeInSeconds(choice.start));
+        plan.error = adapted.error;
+        if (!plan.error.empty()) return plan;
+        options = std::move(adapted.options);
+        soundFilter = std::move(adapted.soundFilter);
+    }
+    AssembleRuns(line, options, soundFilter, choice, outputUrl, plan);
     return plan;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "SourceFacts.h"
+
 // Turns the option list of the converter's era into today's ffmpeg call. Pure:
 // no file is looked at, so every translation can be checked from a table.
 namespace avcore {
@@ -45,10 +47,11 @@ struct EncodePlan {
 // inputUrls (one per -i, in order) and outputUrl replace the names given on
 // the command line; when empty, FileUrl of each given name is used. The steps:
 // split the command line, read the choices made, pick the encoders (and plan
-// the AMR track), translate each option, and put the runs together.
+// the AMR track), translate each option, adapt them to the source when its
+// facts are known (one input only), and put the runs together.
 EncodePlan TranslateArguments(const std::vector<std::string>& legacy,
                               const std::vector<std::string>& inputUrls = {},
-                              const std::string& outputUrl = {});
+                              const std::string& outputUrl = {}, const SourceFacts& source = {});
 
 // The URL under which ffmpeg reads or writes a local name: "file:" keeps a
 // leading dash or a colon in a name from being read as an option or protocol.

@@ -18,6 +18,7 @@
 #include "InputFile.h"
 #include "OutputFile.h"
 #include "Process.h"
+#include "SourceProbe.h"
 
 namespace avcore {
 namespace {
@@ -317,13 +318,22 @@ int RunConversion(const std::vector<std::string>& legacy)
         openInputs.push_back(std::move(check.open));
     }
 
+    // The source's facts shape the conversion (deinterlacing, rate, pixel
+    // format, sound offset) and may refuse it before any output exists.
+    SourceFacts source;
+    if (inputUrls.size() == 1 && given.inputIsFile[0] && inputUrls[0].rfind("file:", 0) == 0)
+        source = ProbeSource(FindFfprobe(ffmpeg, std::getenv("PATH")), inputUrls[0]);
+    if (const EncodePlan checked = TranslateArguments(legacy, inputUrls, {}, source);
+        !checked.error.empty())
+        return Fail(checked.error);
+
     OutputFile output;
     PrepareOutput(output, given.output, given.overwrite, inputUrls);
     if (!output.error.empty()) return Fail(output.error);
     const std::string outputUrl =
         output.temporary.empty() ? FileUrl(given.output) : FileUrl(output.temporary);
 
-    const EncodePlan plan = TranslateArguments(legacy, inputUrls, outputUrl);
+    const EncodePlan plan = TranslateArguments(legacy, inputUrls, outputUrl, source);
     ConsoleRewriter rewriter;
     for (size_t i = 0; i < plan.inputs.size(); ++i) {
         rewriter.addName(inputUrls[i], plan.inputs[i]);

@@ -6,7 +6,9 @@
 #    most 1.03 times its wall time, median of the pairs; peak memory within
 #    30 MiB of it), and
 #  - HandBrakeCLI encoding the same clip to the same size, codec and rates
-#    (target: not slower). Debian's handbrake-cli is installed when missing.
+#    (target: at most 1.30 times its wall time; the PSP item spends more on
+#    each frame for its picture quality). Debian's handbrake-cli is installed
+#    when missing.
 # Whole-process wall time, CPU time and peak memory. Run on demand:
 #   bench/cli/bench_cli.sh [--json FILE] [path/to/program-folder] [pairs]
 # --json FILE also writes both comparisons' figures there, as one object
@@ -48,19 +50,21 @@ thumb='thumbnail,scale=160:120:force_original_aspect_ratio=decrease:force_divisi
 thumb+=',pad=160:120:(ow-iw)/2:(oh-ih)/2,setsar=1'
 cli=$(json "$work/app/clipforge-cli" --format mp4 --device 0 --item 0 \
   --output "$work/cli{run}" "$work/clip.mp4")
-plain=$(json sh -c '"$0" -nostdin -v error -y -i "$1" -f psp -c:v mpeg4 -bf 0 -b:v 691k \
-  -maxrate 768k -bufsize 768k -ar 24000 -b:a 96k -pix_fmt yuv420p -vf "$2" -r 30000/1001 \
+plain=$(json sh -c '"$0" -nostdin -v error -y -i "$1" -f psp -c:v mpeg4 -bf 0 -g 300 -mbd rd \
+  -trellis 1 -cmp 2 -subcmp 2 -flags +mv4 -qmin 3 -b:v 672k -maxrate 672k -bufsize 192k \
+  -ar 24000 \
+  -b:a 96k -pix_fmt yuv420p -vf "$2" -r 30000/1001 \
   -c:a aac -ac 2 -metadata title=clip "$4.MP4" &&
   "$0" -nostdin -v error -y -i "$4.MP4" -an -vf "$3" -frames:v 1 -pix_fmt yuvj420p -q:v 3 \
   -f mjpeg "$4.THM"' "$ffmpeg" "$work/clip.mp4" "$fit" "$thumb" "$work/plain{run}")
 handbrake=$(json HandBrakeCLI -i "$work/clip.mp4" -o "$work/handbrake{run}.mp4" -f av_mp4 \
-  -e mpeg4 -b 691 -w 320 -l 240 --crop 0:0:0:0 --non-anamorphic -r 29.97 --cfr \
+  -e mpeg4 -b 672 -w 320 -l 240 --crop 0:0:0:0 --non-anamorphic -r 29.97 --cfr \
   -E av_aac -B 96 -R 24 -6 stereo)
 
 echo "clipforge-cli against plain ffmpeg (target: ratio at most 1.03, memory within 30 MiB)"
 python3 "$here/../common/compare.py" --json "$work/ffmpeg.json" "$pairs" clipforge-cli ffmpeg \
   "$cli" "$plain"
-echo "clipforge-cli against HandBrakeCLI (target: ratio at most 1.00)"
+echo "clipforge-cli against HandBrakeCLI (target: ratio at most 1.30)"
 python3 "$here/../common/compare.py" --json "$work/handbrake.json" "$pairs" clipforge-cli \
   HandBrakeCLI "$cli" "$handbrake"
 if [[ -n $json_file ]]; then

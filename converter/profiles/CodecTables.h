@@ -33,7 +33,9 @@ inline constexpr std::array<QStringView, 3> FlashSampleRates = {u"11025", u"2205
 
 // How a codec shapes the video block.
 struct VideoStyle {
-    QStringView autoFrameRate = u"25";
+    // "Auto": empty keeps the source's rate, which avcore.dll fits to what
+    // the format takes; a value is a rate the codec's players need.
+    QStringView autoFrameRate{};
     ValueTable frameRates = FrameRates;
     bool hasAspect = true;
     ValueTable aspects = Aspects;
@@ -120,6 +122,7 @@ inline constexpr auto Mp4HandheldAudioCodecs = std::to_array<AudioCodec<TMP4Sett
 // both Sony Ericsson types VideoCodecSony and AudioCodecSony.
 inline constexpr VideoStyle TgpStyle{.autoAspect = u"11:9"};
 inline constexpr auto TgpNokiaVideoCodecs = std::to_array<VideoCodec<TTGPSettings>>({
+    // Phones' H.263 decoders (level 10) take at most 15 frames a second.
     {&TTGPSettings::H263,
      u"h263",
      {.autoFrameRate = u"12.5", .aspects = H263Aspects, .autoAspect = u"11:9"}},

@@ -74,10 +74,11 @@ private:
         if (style.rateBeforeSize) bitRate(g);
         size(g);
         if (!style.rateBeforeSize) bitRate(g);
-        if (g.VideoKeepFrameRate)
-            option(u"-r", style.autoFrameRate);
-        else
+        if (g.VideoKeepFrameRate) {
+            if (!style.autoFrameRate.isEmpty()) option(u"-r", style.autoFrameRate);
+        } else {
             option(u"-r", style.frameRates, g.VideoFrameRate);
+        }
         if (!style.hasAspect) return;
         if (g.VideoAspect == 0 && !style.autoAspect.isEmpty())
             option(u"-aspect", style.autoAspect);

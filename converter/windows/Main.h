@@ -170,6 +170,7 @@ private:
 
     // The batch
     void convert();
+    bool refuseSoundOnly();
     void startTransferManager();
     void trayMenuAboutToShow();
     void trayExitChosen();

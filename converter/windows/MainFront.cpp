@@ -25,9 +25,26 @@ void TfrmMain::convert()
         StopAdding();
         return;
     }
-    m_driver->StartBatch();
+    if (!refuseSoundOnly()) m_driver->StartBatch();
     refreshSummary();
     if (!m_heldFiles.isEmpty()) AddFiles(std::exchange(m_heldFiles, {}));
+}
+
+// A file with sound and no picture cannot become a video: said before the
+// batch starts, for the first such file, and nothing starts.
+bool TfrmMain::refuseSoundOnly()
+{
+    if (m_vars.OutputFormat >= ofAAC) return false;
+    for (int row = 0; row < RowCount(); ++row) {
+        const TFileItem facts = TFileListView::Facts(m_list->topLevelItem(row));
+        const bool sound = facts.AudioCount.toInt() > 0;
+        if (sound && facts.VideoCount.toInt() == 0) {
+            ShowMessageBox(MsgFormat(MSG_NO_PICTURE, facts.FilePath + facts.FileName),
+                           Msg(MSG_HINT), mbIconWarning);
+            return true;
+        }
+    }
+    return false;
 }
 
 int TfrmMain::RowCount() const { return m_list->topLevelItemCount(); }

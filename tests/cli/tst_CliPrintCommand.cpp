@@ -92,7 +92,7 @@ private Q_SLOTS:
                "-ac 2 -ab 128 -ar 44100  \"%O/a.mp3\"";
         QTest::newRow("ffvhuff is allowed its pixel formats")
             << QStringList{"--format", "avi", "--profile", "Lossless"} << "a.wav"
-            << "%P/avcore.dll -i \"%I\" -y -f avi -vcodec ffvhuff -strict -2 -b 1080k -r 25 "
+            << "%P/avcore.dll -i \"%I\" -y -f avi -vcodec ffvhuff -strict -2 -b 1080k "
                "-acodec pcm_u8 -ac 2 -ar 22050  \"%O/a.avi\"";
         QTest::newRow("DirectShow route by extension")
             << QStringList{"--format", "mp3"} << "x.rmvb"

@@ -695,6 +695,29 @@ private Q_SLOTS:
         QVERIFY2(log.first().contains("Transfer Manager"), qPrintable(log.first()));
     }
 
+    // A file with sound only, sent to a video format, is named before the
+    // batch starts and nothing is converted; a sound format takes it.
+    void soundOnlyToVideo()
+    {
+        const QString tone = copyClip("tone.mp3", m_clips.audio);
+        const QString output = m_work.filePath("sound out");
+        QDir().mkpath(output);
+        addAndWait({copyClip("with picture.avi"), tone});
+        window().findChild<QLineEdit*>("editOutputFileName")->setText(output);
+        window().SelectFormat(ofAVI);
+        DialogSeam::ClearLog();
+        window().Action("ActionConvert")->trigger();
+        QCOMPARE(DialogSeam::Log(),
+                 QStringList{Msg(MSG_HINT) + " | " + MsgFormat(MSG_NO_PICTURE, tone)});
+        QCOMPARE(list()->State(0), rsQueued);
+        QVERIFY(QDir(output).isEmpty());
+
+        window().SelectFormat(ofMP3);
+        DialogSeam::ClearLog();
+        window().Action("ActionConvert")->trigger();
+        QCOMPARE(list()->State(1), rsConverted);
+    }
+
     // A profile added from the window: saved under its name in the AVI
     // folder and selected; a second add of the name asks first, and the
     // answer decides what the next conversion uses.
