@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "MockSystemBus.h"
+
 #include <unistd.h>
 
 namespace {
@@ -17,8 +19,6 @@ namespace {
 const QString LogindService = "org.freedesktop.login1";
 const QString ManagerPath = "/org/freedesktop/login1";
 const QString SessionFolder = "/org/freedesktop/login1/session/";
-const QString MockInterface = "org.freedesktop.DBus.Mock";
-constexpr int StartTimeoutMs = 30000;
 
 QString CallText(const QString& method, const QVariantList& arguments)
 {
@@ -52,34 +52,12 @@ class TestPowerActions : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QProcess m_bus;
-    QProcess m_logind;
-    QString m_address;
-    QString m_python;
-    const QString m_control = "tst-power-actions-control";
-
-    static QString pythonWithDbusmock()
-    {
-        QStringList candidates = {"/usr/bin/python3"};
-        const QString onPath = QStandardPaths::findExecutable("python3");
-        if (!onPath.isEmpty()) candidates << onPath;
-        for (const QString& python : std::as_const(candidates)) {
-            QProcess probe;
-            probe.start(python, {"-c", "import dbusmock"});
-            if (probe.waitForFinished(StartTimeoutMs) &&
-                probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-                return python;
-        }
-        return {};
-    }
+    TMockSystemBus m_system{LogindService, "tst-power-actions-control"};
 
     QDBusMessage mockCall(const QString& path, const QString& method,
                           const QVariantList& arguments = {}) const
     {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(LogindService, path, MockInterface, method);
-        message.setArguments(arguments);
-        return QDBusConnection(m_control).call(message, QDBus::Block, StartTimeoutMs);
+        return m_system.mockCall(path, method, arguments);
     }
 
     // The calls the mock logged on an object since the last ClearCalls.
@@ -115,54 +93,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_python = pythonWithDbusmock();
-        if (m_python.isEmpty()) return;  // only the unreachable-bus test can run
+        if (!m_system.available()) return;  // only the unreachable-bus test can run
 
-        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        QVERIFY2(!daemon.isEmpty(), "dbus-daemon is not installed");
-        const QString socket = m_dir.filePath("system_bus_socket");
-        QFile config(m_dir.filePath("bus.conf"));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(
-            QStringLiteral(
-                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                "<busconfig>\n"
-                "  <listen>unix:path=%1</listen>\n"
-                "  <auth>EXTERNAL</auth>\n"
-                "  <policy context=\"default\">\n"
-                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                "    <allow eavesdrop=\"true\"/>\n"
-                "    <allow own=\"*\"/>\n"
-                "  </policy>\n"
-                "</busconfig>\n")
-                .arg(socket)
-                .toUtf8());
-        config.close();
-
-        m_bus.start(daemon, {"--config-file=" + config.fileName(), "--nofork", "--nopidfile",
-                             "--print-address"});
-        QVERIFY2(m_bus.waitForStarted(StartTimeoutMs), qPrintable(m_bus.errorString()));
-        // The address is printed once the bus listens.
-        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine() || m_bus.state() == QProcess::NotRunning,
-                                 StartTimeoutMs);
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-        QVERIFY2(!m_address.isEmpty(), m_bus.readAllStandardError().constData());
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
-
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", m_address);
-        m_logind.setProcessEnvironment(environment);
-        m_logind.start(m_python, {"-m", "dbusmock", "--system", "--template", "logind"});
-        QVERIFY2(m_logind.waitForStarted(StartTimeoutMs), qPrintable(m_logind.errorString()));
-
-        const QDBusConnection control = QDBusConnection::connectToBus(m_address, m_control);
-        QVERIFY2(control.isConnected(), qPrintable(control.lastError().message()));
-        QTRY_VERIFY_WITH_TIMEOUT(control.interface()->isServiceRegistered(LogindService) ||
-                                     m_logind.state() == QProcess::NotRunning,
-                                 StartTimeoutMs);
-        QVERIFY2(control.interface()->isServiceRegistered(LogindService),
-                 m_logind.readAllStandardError().constData());
+        const QString failure = m_system.start({"--template", "logind"});
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
 
         for (const QString& session : QStringList{"c7", "c9"})
             QCOMPARE(mockCall(ManagerPath, "AddSession",
@@ -171,15 +105,7 @@ private Q_SLOTS:
                      QDBusMessage::ReplyMessage);
     }
 
-    void cleanupTestCase()
-    {
-        QDBusConnection::disconnectFromBus(m_control);
-        for (QProcess* process : {&m_logind, &m_bus}) {
-            if (process->state() == QProcess::NotRunning) continue;
-            process->kill();
-            process->waitForFinished(StartTimeoutMs);
-        }
-    }
+    void cleanupTestCase() { m_system.stop(); }
 
     void reachesLogind_data()
     {
@@ -270,7 +196,7 @@ private Q_SLOTS:
 
     void reachesLogind()
     {
-        if (m_python.isEmpty()) QSKIP("python3-dbusmock is not installed");
+        if (!m_system.available()) QSKIP("python3-dbusmock is not installed");
         QFETCH(int, action);
         QFETCH(bool, pidInSession);
         QFETCH(QString, xdgSessionId);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "MockSystemBus.h"
 #include "SafeRemoval.h"
 #include "TestFiles.h"
 
@@ -17,11 +18,9 @@ namespace {
 
 const QString UDisks = "org.freedesktop.UDisks2";
 const QString ManagerPath = "/org/freedesktop/UDisks2/Manager";
-const QString MockInterface = "org.freedesktop.DBus.Mock";
 const QString StickPath = "/org/freedesktop/UDisks2/block_devices/sdb1";
 const QString DiskPath = "/org/freedesktop/UDisks2/block_devices/sda1";
 const QString DrivePath = "/org/freedesktop/UDisks2/drives/Sony_PSP";
-constexpr int StartTimeoutMs = 30000;
 
 // One method of a mock object: name, in and out signatures, Python code.
 struct MockMethod {
@@ -66,33 +65,12 @@ class TestSafeRemoval : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QProcess m_bus;
-    QProcess m_udisks;
-    QString m_address;
-    QString m_python;
-    const QString m_control = "tst-safe-removal-control";
-
-    static QString pythonWithDbusmock()
-    {
-        QStringList candidates = {"/usr/bin/python3"};
-        const QString onPath = QStandardPaths::findExecutable("python3");
-        if (!onPath.isEmpty()) candidates << onPath;
-        for (const QString& python : std::as_const(candidates)) {
-            QProcess probe;
-            probe.start(python, {"-c", "import dbusmock"});
-            if (probe.waitForFinished(StartTimeoutMs) &&
-                probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-                return python;
-        }
-        return {};
-    }
+    TMockSystemBus m_system{UDisks, "tst-safe-removal-control"};
 
     QDBusMessage mockCall(const QString& path, const QString& method,
-                          const QVariantList& arguments) const
+                          const QVariantList& arguments = {}) const
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(UDisks, path, MockInterface, method);
-        message.setArguments(arguments);
-        return QDBusConnection(m_control).call(message, QDBus::Block, StartTimeoutMs);
+        return m_system.mockCall(path, method, arguments);
     }
 
     QString logPath() const { return m_dir.filePath("calls.log"); }
@@ -141,50 +119,11 @@ private Q_SLOTS:
         qDBusRegisterMetaType<MockMethod>();
         qDBusRegisterMetaType<QList<MockMethod>>();
         QVERIFY(m_dir.isValid());
-        m_python = pythonWithDbusmock();
-        if (m_python.isEmpty()) QSKIP("python3-dbusmock is not installed");
+        if (!m_system.available()) QSKIP("python3-dbusmock is not installed");
 
-        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        QVERIFY2(!daemon.isEmpty(), "dbus-daemon is not installed");
-        QFile config(m_dir.filePath("bus.conf"));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(QString("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
-                             "Configuration 1.0//EN\" "
-                             "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                             "<busconfig>\n"
-                             "  <listen>unix:path=%1</listen>\n"
-                             "  <auth>EXTERNAL</auth>\n"
-                             "  <policy context=\"default\">\n"
-                             "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                             "    <allow eavesdrop=\"true\"/>\n"
-                             "    <allow own=\"*\"/>\n"
-                             "  </policy>\n"
-                             "</busconfig>\n")
-                         .arg(m_dir.filePath("system_bus_socket"))
-                         .toUtf8());
-        config.close();
-        m_bus.start(daemon, {"--config-file=" + config.fileName(), "--nofork", "--nopidfile",
-                             "--print-address"});
-        QVERIFY2(m_bus.waitForStarted(StartTimeoutMs), qPrintable(m_bus.errorString()));
-        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine() || m_bus.state() == QProcess::NotRunning,
-                                 StartTimeoutMs);
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-        QVERIFY2(!m_address.isEmpty(), m_bus.readAllStandardError().constData());
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
-
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", m_address);
-        m_udisks.setProcessEnvironment(environment);
-        m_udisks.start(m_python, {"-m", "dbusmock", "--system", UDisks, ManagerPath,
-                                  "org.freedesktop.UDisks2.Manager"});
-        QVERIFY2(m_udisks.waitForStarted(StartTimeoutMs), qPrintable(m_udisks.errorString()));
-        const QDBusConnection control = QDBusConnection::connectToBus(m_address, m_control);
-        QVERIFY2(control.isConnected(), qPrintable(control.lastError().message()));
-        QTRY_VERIFY_WITH_TIMEOUT(control.interface()->isServiceRegistered(UDisks) ||
-                                     m_udisks.state() == QProcess::NotRunning,
-                                 StartTimeoutMs);
-        QVERIFY2(control.interface()->isServiceRegistered(UDisks),
-                 m_udisks.readAllStandardError().constData());
+        const QString failure =
+            m_system.start({UDisks, ManagerPath, "org.freedesktop.UDisks2.Manager"});
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
 
         // The computer's own disk, and the console's stick on its drive.
         const QDBusMessage reply =
@@ -206,15 +145,7 @@ private Q_SLOTS:
         addObject(DrivePath, "org.freedesktop.UDisks2.Drive", {}, {});
     }
 
-    void cleanupTestCase()
-    {
-        QDBusConnection::disconnectFromBus(m_control);
-        for (QProcess* process : {&m_udisks, &m_bus}) {
-            if (process->state() == QProcess::NotRunning) continue;
-            process->kill();
-            process->waitForFinished(StartTimeoutMs);
-        }
-    }
+    void cleanupTestCase() { m_system.stop(); }
 
     void eject_data()
     {
@@ -268,7 +199,7 @@ private Q_SLOTS:
         QFETCH(EjectOutcome::Result, result);
         QFETCH(QStringList, calls);
         QFETCH(QString, message);
-        if (m_python.isEmpty()) QSKIP("python3-dbusmock is not installed");
+        if (!m_system.available()) QSKIP("python3-dbusmock is not installed");
 
         QFile::remove(logPath());
         // Each row sets the methods anew; AddMethod replaces one of the same name.
@@ -285,7 +216,7 @@ private Q_SLOTS:
 
     void noDiskService()
     {
-        if (m_python.isEmpty()) QSKIP("python3-dbusmock is not installed");
+        if (!m_system.available()) QSKIP("python3-dbusmock is not installed");
         const QByteArray address = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
         qputenv("DBUS_SYSTEM_BUS_ADDRESS",
                 "unix:path=" + QFile::encodeName(m_dir.filePath("none")));
