@@ -19,6 +19,8 @@
 
 #include <unistd.h>
 
+#include "EventLoopProbe.h"
+
 namespace queuebench {
 
 using namespace Qt::StringLiterals;
@@ -95,39 +97,6 @@ inline QStringList makeMediaFiles(const QString& folder, int count, QString& err
     }
     return files;
 }
-
-// Ticks every millisecond on the thread that starts it; the longest time
-// between two ticks is the longest time that thread's event loop was held.
-class EventLoopProbe {
-public:
-    EventLoopProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
-            m_longestNs = std::max(m_longestNs, m_sinceTick.nsecsElapsed());
-            m_sinceTick.start();
-        });
-    }
-    void start()
-    {
-        m_longestNs = 0;
-        m_sinceTick.start();
-        m_timer.start();
-    }
-    // Counts the stretch up to now as well: a loop held until the end shows.
-    void stop()
-    {
-        m_longestNs = std::max(m_longestNs, m_sinceTick.nsecsElapsed());
-        m_timer.stop();
-    }
-    double longestGapMs() const { return double(m_longestNs) / 1e6; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longestNs = 0;
-};
 
 // The command-line reader of the same library, installed from Debian when
 // missing (through sudo unless we are root). Empty when it cannot be had.

@@ -28,6 +28,7 @@
 #include "AboutDlg.h"
 #include "CustomListBox.h"
 #include "DeviceDetection.h"
+#include "EventLoopProbe.h"
 #include "FerryboxDlg.h"
 #include "FerryboxFixture.h"
 #include "ListDragPayload.h"
@@ -80,39 +81,6 @@ bool dropOn(CCustomListBox* list, QMimeData* mime)
     QCoreApplication::sendEvent(list->viewport(), &drop);
     return drop.isAccepted();
 }
-
-// Ticks every millisecond on the thread that starts it; the longest time
-// between two ticks is the longest time that thread's event loop was held
-// (the queue benchmark's measure).
-class EventLoopProbe {
-public:
-    EventLoopProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
-            m_longestNs = std::max(m_longestNs, m_sinceTick.nsecsElapsed());
-            m_sinceTick.start();
-        });
-    }
-    void start()
-    {
-        m_longestNs = 0;
-        m_sinceTick.start();
-        m_timer.start();
-    }
-    void stop()
-    {
-        m_longestNs = std::max(m_longestNs, m_sinceTick.nsecsElapsed());
-        m_timer.stop();
-    }
-    double longestGapMs() const { return double(m_longestNs) / 1e6; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longestNs = 0;
-};
 
 // A summary with its failures, one a paragraph, in name order: videos are
 // copied in the order the folder lists them.
