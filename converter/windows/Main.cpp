@@ -16,7 +16,7 @@
 #include "windows/HelpViewer.h"
 #include "windows/MessageBoxes.h"
 #include "windows/Settings.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 #include "windows/TrayIcon.h"
 #include "windows/WindowFunctions.h"
 

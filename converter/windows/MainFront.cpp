@@ -8,7 +8,7 @@
 #include "windows/MessageBoxes.h"
 #include "windows/Progress.h"
 #include "windows/Shutdown.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 #include "windows/TrayIcon.h"
 
 #include <QAction>

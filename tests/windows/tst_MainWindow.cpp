@@ -32,7 +32,7 @@
 
 #include <sys/stat.h>
 
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "windows/HelpViewer.h"
 #include "windows/Main.h"
 #include "windows/MessageBoxes.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 #include <QAction>
 #include <QApplication>
