@@ -1,6 +1,6 @@
 #include "windows/About.h"
 
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 #include "windows/WindowFunctions.h"
 

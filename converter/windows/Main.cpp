@@ -16,7 +16,7 @@
 #include "windows/HelpViewer.h"
 #include "windows/MessageBoxes.h"
 #include "windows/Settings.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 #include "windows/TrayIcon.h"
 #include "windows/WindowFunctions.h"
 
@@ -159,8 +159,10 @@ TfrmMain::TfrmMain(TGlobalVars& vars, QWidget* parent)
     createMenus();
     placeDesignLayout();
     applySkin();
-    m_driver = std::make_unique<TBatchDriver>(m_vars, TBatchFront{*this, *this, *this, *this},
-                                              m_catalogue);
+    m_front = std::make_unique<TMainFront>(
+        m_vars, TMainFrontWidgets{*this, *m_list, *editOutputFileName, *m_tray,
+                                  [this] { refreshSummary(); }});
+    m_driver = std::make_unique<TBatchDriver>(m_vars, m_front->Parts(), m_catalogue);
     restoreState();
 }
 
@@ -594,8 +596,9 @@ void TfrmMain::restoreState()
     m_startupError = languageError;
     if (!m_startupError.isEmpty()) return;
     if (!notice.isEmpty())
-        QTimer::singleShot(
-            0, this, [this, notice] { ShowMessage(notice, Msg(MSG_HINT), TMessageIcon::Warning); });
+        QTimer::singleShot(0, this, [this, notice] {
+            m_front->ShowMessage(notice, Msg(MSG_HINT), TMessageIcon::Warning);
+        });
     // Laid out again now the settings say whether every format shows.
     layOut();
     ApplyTexts();
@@ -676,7 +679,7 @@ void TfrmMain::chooseLanguage(const QString& caption)
         QApplication::exit(1);
         return;
     }
-    if (!notice.isEmpty()) ShowMessage(notice, Msg(MSG_HINT), TMessageIcon::Warning);
+    if (!notice.isEmpty()) m_front->ShowMessage(notice, Msg(MSG_HINT), TMessageIcon::Warning);
     ApplyTexts();
     // The entry of the language in use is checked; an unreadable file gave
     // way to English. The entries stay: the chosen one is still running.
@@ -766,7 +769,7 @@ void TfrmMain::backgroundDoubleClicked(QPoint globalPos)
 void TfrmMain::changeEvent(QEvent* event)
 {
     // Minimising the window minimises the whole program, its dialogs too.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_progress)
-        m_progress->showMinimized();
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && Progress())
+        Progress()->showMinimized();
     QWidget::changeEvent(event);
 }

@@ -3,6 +3,7 @@
 #include "base/globals.h"
 #include "engine/ProgressView.h"
 #include "profiles/ProfileCatalogue.h"
+#include "windows/MainFront.h"
 #include "windows/Progress.h"
 
 #include <QPointer>
@@ -29,14 +30,9 @@ class TSkinImage;
 class TTrayIcon;
 
 // The converter's main window: the queue, the facts of the selected file,
-// the output folder, the format and profile choices and Convert. It is the
-// front the batch driver reports to, and the profile operations' dialogs.
-class TfrmMain : public QWidget,
-                 public TFileList,
-                 public TMessages,
-                 public TProgressWindow,
-                 public TTray,
-                 public TProfileUi {
+// the output folder, the format and profile choices and Convert. It owns the
+// front the batch driver reports to, and is the profile operations' dialogs.
+class TfrmMain : public QWidget, public TProfileUi {
     Q_OBJECT
 
 public:
@@ -71,36 +67,12 @@ public:
 
     QAction* Action(const QString& name) const;
     TFileListView* List() const { return m_list; }
-    TfrmProgress* Progress() const { return m_progress; }
+    TfrmProgress* Progress() const { return m_front ? m_front->Progress() : nullptr; }
+    TMainFront& Front() const { return *m_front; }
     TTrayIcon* Tray() const { return m_tray; }
     TBatchDriver* Driver() const { return m_driver.get(); }
     const TProfileCatalogue& Catalogue() const { return m_catalogue; }
 
-    // TFileList
-    int RowCount() const override;
-    QString RowCaption(int row) const override;
-    QString RowFileSize(int row) const override;
-    void ResetRowStates() override;
-    void SetRowState(int row, RowState state, const QStringList& outputs) override;
-    QString OutputFolderText() const override;
-    // TMessages
-    void ShowMessage(const QString& text, const QString& caption, TMessageIcon icon) override;
-    int AskYesNoCancel(const QString& text, const QString& caption) override;
-    void ShowErrorLine(const QString& line, bool firstOfFile) override;
-    // TProgressWindow
-    bool ProgressOpen() const override;
-    void OpenProgress(const QString& caption, const QString& stopWhenDoneText) override;
-    void SetLabel(TProgressLabel label, const QString& text) override;
-    void SetBar(TProgressBar bar, int percent) override;
-    bool AnimationRunning() const override;
-    void StartAnimation() override;
-    void SetProgressCaption(const QString& caption) override;
-    void CloseProgress() override;
-    // TTray
-    void SetTrayHint(const QString& text) override;
-    void ShowTrayBalloon(const QString& title, const QString& text, TMessageIcon icon,
-                         int seconds) override;
-    int RunShutdownCountdown() override;
     // TProfileUi
     bool EditSettings(int format) override;
     std::optional<QString> AskProfileName(const QString& initial) override;
@@ -178,6 +150,7 @@ private:
     TGlobalVars& m_vars;
     QString m_startupError;
     TProfileCatalogue m_catalogue;
+    std::unique_ptr<TMainFront> m_front;  // outlives the driver, which reports to it
     std::unique_ptr<TBatchDriver> m_driver;
     TFactsReader* m_reader = nullptr;
     QSet<QString> m_pending;          // files being read, not yet rows
@@ -186,8 +159,6 @@ private:
     QStringList m_damaged;            // files the reader could not describe
     int m_addTotal = 0;               // files of the running add
     QStringList m_heldFiles;          // handed over during a batch
-    QPointer<TfrmProgress> m_progress;
-    QPointer<QMessageBox> m_errorBox;  // the running file's error lines
     TTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QAction* m_trayExit = nullptr;

@@ -7,7 +7,7 @@
 #include "windows/MessageBoxes.h"
 #include "windows/Name.h"
 #include "windows/ProfileEditors.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 #include <QAction>
 #include <QActionGroup>

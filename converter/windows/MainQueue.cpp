@@ -13,7 +13,7 @@
 #include "windows/FileListView.h"
 #include "windows/Main.h"
 #include "windows/MessageBoxes.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 #include "windows/WindowFunctions.h"
 
 #include <QDir>

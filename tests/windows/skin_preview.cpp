@@ -6,7 +6,7 @@
 //                [--hover NAME] [--down NAME] [--focus NAME] [--menu menu.png]
 
 #include "base/IniFile.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -32,7 +32,7 @@
 
 #include <sys/stat.h>
 
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 namespace {
 
@@ -143,7 +143,7 @@ class TestMainWindow : public QObject {
         QTimer watch;
         watch.setInterval(5);
         connect(&watch, &QTimer::timeout, &window(), [&] {
-            if (!window().ProgressOpen() || list()->State(0) != rsConverting) return;
+            if (!window().Front().ProgressOpen() || list()->State(0) != rsConverting) return;
             watch.stop();
             whileConverting();
         });
@@ -688,7 +688,7 @@ private Q_SLOTS:
         window().Action("ActionConvert")->trigger();
         QCOMPARE(list()->State(0), rsConverted);
         QVERIFY(QFileInfo(output + "/batch me.MP4").size() > 0);
-        QVERIFY(!window().ProgressOpen());
+        QVERIFY(!window().Front().ProgressOpen());
         // The only message is the transfer hint.
         const QStringList log = DialogSeam::Log();
         QCOMPARE(log.size(), 1);
@@ -836,7 +836,7 @@ private Q_SLOTS:
             exit->trigger();
         });
         QCOMPARE(list()->State(0), rsQueued);
-        QVERIFY(!window().ProgressOpen());
+        QVERIFY(!window().Front().ProgressOpen());
         QVERIFY(
             QDir(output).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     }

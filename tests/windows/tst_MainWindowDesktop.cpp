@@ -11,7 +11,7 @@
 #include "windows/HelpViewer.h"
 #include "windows/Main.h"
 #include "windows/MessageBoxes.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 #include <QAction>
 #include <QApplication>
@@ -389,7 +389,7 @@ private Q_SLOTS:
         else if (which == "profile editor")
             window().EditSettings(ofMP4);
         else if (which == "countdown")
-            window().RunShutdownCountdown();
+            window().Front().RunShutdownCountdown();
         else
             ShowMessageBox(Msg(MSG_SURE_TO_CREATEDIR), Msg(MSG_CREATEDIR),
                            mbYesNo | mbIconQuestion);
@@ -413,7 +413,7 @@ private Q_SLOTS:
             detail = dialog.findChild<QLabel*>("LabelShutdownDescription")->text();
             dialog.reject();
         });
-        QCOMPARE(window().RunShutdownCountdown(), int(mrCancel));
+        QCOMPARE(window().Front().RunShutdownCountdown(), int(mrCancel));
         QCOMPARE(DialogSeam::Log().value(0).section(" | ", 0, 0), ShutdownActionCaption(action));
         QVERIFY2(detail.contains('"' + ShutdownActionCaption(action) + '"'), qPrintable(detail));
     }

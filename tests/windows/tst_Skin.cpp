@@ -1,6 +1,6 @@
 #include "base/FileFunctions.h"
 #include "base/IniFile.h"
-#include "windows/Skin.h"
+#include "windows/SkinLook.h"
 
 #include <QAction>
 #include <QDialog>
