@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -13,15 +15,47 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Drawn rather than taken from the icon theme, which a desktop may lack.
+QImage folderPicture()
+{
+    QImage image(ThumbnailSide, ThumbnailSide, QImage::Format_RGB888);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(QColor(160, 120, 30));
+    painter.setBrush(QColor(240, 200, 90));
+    painter.drawRect(4, 9, 14, 6);
+    painter.drawRect(4, 12, 32, 22);
+    return image;
+}
+
+}  // namespace
+
 int CVideoListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    return parent.isValid() ? 0 : int(m_folders.size() + m_entries.size());
 }
 
 QVariant CVideoListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_entries.size()) return {};
-    const VideoEntry& e = m_entries.at(index.row());
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    if (index.row() < m_folders.size()) {
+        const VideoEntry& f = m_folders.at(index.row());
+        switch (role) {
+            case Qt::DisplayRole:
+                return f.mp4Name;
+            case Qt::DecorationRole: {
+                static const QImage picture = folderPicture();
+                return picture;
+            }
+            case Qt::ToolTipRole:
+                return f.mp4Path;
+            default:
+                return {};
+        }
+    }
+    const VideoEntry& e = m_entries.at(index.row() - m_folders.size());
     switch (role) {
         // A titled video shows as the console shows it, its file as detail.
         case Qt::DisplayRole:
@@ -41,7 +75,7 @@ QVariant CVideoListModel::data(const QModelIndex& index, int role) const
 
 void CVideoListModel::append(VideoEntry entry)
 {
-    const int row = count();
+    const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
     m_entries.append(std::move(entry));
     endInsertRows();
@@ -58,6 +92,13 @@ void CVideoListModel::clear()
 {
     beginResetModel();
     m_entries.clear();
+    endResetModel();
+}
+
+void CVideoListModel::setFolders(QList<VideoEntry> folders)
+{
+    beginResetModel();
+    m_folders = std::move(folders);
     endResetModel();
 }
 
@@ -101,7 +142,7 @@ QList<int> CCustomListBox::selectedRows() const
     QList<int> rows;
     const QModelIndexList selected = selectionModel()->selectedIndexes();
     for (const QModelIndex& index : selected)
-        rows.append(index.row());
+        if (index.row() >= folderCount()) rows.append(index.row() - folderCount());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -118,9 +159,32 @@ void CCustomListBox::sortEntries(VideoOrder order)
         if (selected.contains(entry(row).mp4Path)) setRowSelected(row, true);
 }
 
+QModelIndex CCustomListBox::entryIndex(int row) const
+{
+    if (row < 0 || row >= count()) return {};
+    return m_model->index(row + folderCount());
+}
+
+void CCustomListBox::setFolders(QList<VideoEntry> folders)
+{
+    // The selection is of videos and survives the reset.
+    const QList<int> selected = selectedRows();
+    forgetPress();
+    m_anchorRow = -1;
+    m_model->setFolders(std::move(folders));
+    for (const int row : selected)
+        setRowSelected(row, true);
+}
+
+const VideoEntry* CCustomListBox::folderAt(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.row() >= folderCount()) return nullptr;
+    return &folder(index.row());
+}
+
 void CCustomListBox::setRowSelected(int row, bool selected)
 {
-    const QModelIndex index = m_model->index(row);
+    const QModelIndex index = entryIndex(row);
     if (!index.isValid()) return;
     selectionModel()->select(
         index, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
@@ -156,8 +220,14 @@ void CCustomListBox::mousePressEvent(QMouseEvent* event)
     m_deselectRow = -1;
     if (!index.isValid()) return;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    // A folder is opened, never selected.
+    if (folderAt(index)) {
+        forgetPress();
+        return;
+    }
     // Shift extends the selection from the row clicked last to this one.
-    if ((event->modifiers() & Qt::ShiftModifier) && m_anchorRow >= 0 && m_anchorRow < count()) {
+    if ((event->modifiers() & Qt::ShiftModifier) && m_anchorRow >= folderCount() &&
+        m_anchorRow < m_model->rowCount()) {
         const QItemSelection range(m_model->index(qMin(m_anchorRow, index.row())),
                                    m_model->index(qMax(m_anchorRow, index.row())));
         selectionModel()->select(range, QItemSelectionModel::Select);
@@ -172,8 +242,39 @@ void CCustomListBox::mousePressEvent(QMouseEvent* event)
 
 void CCustomListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton) {
+        if (const VideoEntry* f = folderAt(indexAt(event->position().toPoint()))) {
+            forgetPress();
+            // Opening replaces the rows; the path is copied first.
+            const QString path = f->mp4Path;
+            Q_EMIT folderOpened(path);
+            return;
+        }
+    }
     // The second click of a double click toggles like any other.
     mousePressEvent(event);
+}
+
+void CCustomListBox::focusInEvent(QFocusEvent* event)
+{
+    // Focus alone chooses no row: Enter then still ends the window instead
+    // of opening the folder row at the top.
+    const bool hadCurrent = currentIndex().isValid();
+    QListView::focusInEvent(event);
+    if (!hadCurrent)
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void CCustomListBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (const VideoEntry* f = folderAt(currentIndex())) {
+            const QString path = f->mp4Path;
+            Q_EMIT folderOpened(path);
+            return;
+        }
+    }
+    QListView::keyPressEvent(event);
 }
 
 void CCustomListBox::mouseMoveEvent(QMouseEvent* event)
@@ -188,7 +289,7 @@ void CCustomListBox::mouseMoveEvent(QMouseEvent* event)
     }
     auto* drag = new QDrag(this);
     drag->setMimeData(selectionMimeData());
-    const QImage thumbnail = entry(m_dragRow).thumbnail;
+    const QImage thumbnail = entry(m_dragRow - folderCount()).thumbnail;
     if (!thumbnail.isNull()) drag->setPixmap(QPixmap::fromImage(thumbnail));
     // The drag loop swallows the button release; nothing is left to deselect.
     forgetPress();
@@ -201,7 +302,8 @@ void CCustomListBox::mouseReleaseEvent(QMouseEvent* event)
         event->ignore();
         return;
     }
-    if (m_deselectRow >= 0) setRowSelected(m_deselectRow, false);
+    if (m_deselectRow >= 0)
+        selectionModel()->select(m_model->index(m_deselectRow), QItemSelectionModel::Deselect);
     forgetPress();
 }
 

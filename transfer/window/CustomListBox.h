@@ -19,10 +19,17 @@ public:
     const VideoEntry& entry(int row) const { return m_entries.at(row); }
     int count() const { return int(m_entries.size()); }
     void append(VideoEntry entry);
+    // Removes the videos; the folders stay.
     void clear();
     void sort(VideoOrder order);
 
+    // Folder rows carry the folder's path in mp4Path and the name shown in mp4Name.
+    int folderCount() const { return int(m_folders.size()); }
+    const VideoEntry& folder(int index) const { return m_folders.at(index); }
+    void setFolders(QList<VideoEntry> folders);
+
 private:
+    QList<VideoEntry> m_folders;
     QList<VideoEntry> m_entries;
 };
 
@@ -46,6 +53,14 @@ public:
     QList<int> selectedRows() const override;
 
     void setRowSelected(int row, bool selected);
+    // The view's index of video row.
+    QModelIndex entryIndex(int row) const;
+
+    // Folder rows shown above the videos. They are never selected, dragged,
+    // transferred or deleted: count(), entry() and selectedRows() know videos only.
+    void setFolders(QList<VideoEntry> folders);
+    int folderCount() const { return m_model->folderCount(); }
+    const VideoEntry& folder(int index) const { return m_model->folder(index); }
     // Orders the rows; the selected videos stay selected.
     void sortEntries(VideoOrder order);
 
@@ -57,12 +72,16 @@ public:
 Q_SIGNALS:
     // Videos were dropped on this list; text is the payload's text.
     void videosDropped(CCustomListBox* list, const QString& text);
+    // A folder row was opened by a double click or Enter; path is its folder.
+    void folderOpened(const QString& path);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -72,6 +91,8 @@ private:
     // True when the drop carries a payload of another list.
     bool acceptsDrop(const QMimeData* mime) const;
     void forgetPress();
+    // The folder a view row shows, or nothing for a video row.
+    const VideoEntry* folderAt(const QModelIndex& index) const;
 
     CVideoListModel* m_model;
     quint32 m_sourceId;

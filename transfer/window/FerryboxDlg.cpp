@@ -102,6 +102,39 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
+// The folder above, by the path's text as the Up button goes; empty at the root.
+QString parentFolder(const QString& folder)
+{
+    const qsizetype slash = folder.lastIndexOf(u'/');
+    if (slash < 0 || folder == u"/"_s) return QString();
+    // The separator that starts an absolute path is the root itself.
+    return slash == 0 ? u"/"_s : folder.left(slash);
+}
+
+// The rows that open folders: ".." (but at the root), then the subfolders by name.
+QList<VideoEntry> folderRows(const QString& folder)
+{
+    QList<VideoEntry> rows;
+    const QFileInfo here(folder);
+    if (!here.isDir()) return rows;
+    const QString up = parentFolder(folder);
+    if (!up.isEmpty()) {
+        VideoEntry row;
+        row.mp4Name = u".."_s;
+        row.mp4Path = up;
+        rows.append(row);
+    }
+    const QFileInfoList subfolders = QDir(folder).entryInfoList(
+        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    for (const QFileInfo& info : subfolders) {
+        VideoEntry row;
+        row.mp4Name = info.fileName();
+        row.mp4Path = info.absoluteFilePath();
+        rows.append(row);
+    }
+    return rows;
+}
+
 }  // namespace
 
 CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
@@ -181,6 +214,7 @@ CFerryboxDlg::CFerryboxDlg(DeviceDetector& detector, const QString& startFolder,
     connect(m_buttonDelete, &QPushButton::clicked, this, &CFerryboxDlg::OnButtonDelete);
     connect(m_leftList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
     connect(m_rightList, &CCustomListBox::videosDropped, this, &CFerryboxDlg::OnVideosDropped);
+    connect(m_leftList, &CCustomListBox::folderOpened, this, &CFerryboxDlg::openFolder);
 
     m_sortBox = new QComboBox(this);
     m_sortBox->setObjectName(u"SortOrder"_s);
@@ -259,9 +293,20 @@ void CFerryboxDlg::setPcFolder(const QString& folder)
     if (!m_watcher->directories().isEmpty()) m_watcher->removePaths(m_watcher->directories());
     m_pcFolder = folder;
     showPcFolder();
+    m_leftList->setFolders(folderRows(m_pcFolder));
     ListVideos(m_pcFolder, *m_leftList);
     m_leftList->sortEntries(m_order);
     if (QFileInfo(m_pcFolder).isDir()) m_watcher->addPath(m_pcFolder);
+}
+
+void CFerryboxDlg::openFolder(const QString& folder)
+{
+    // Gone since it was listed: the list is brought up to date instead.
+    if (!QFileInfo(folder).isDir()) {
+        relistPcFolder();
+        return;
+    }
+    setPcFolder(folder);
 }
 
 void CFerryboxDlg::setSettingsPath(const QString& path)
@@ -297,6 +342,7 @@ void CFerryboxDlg::relistPcFolder()
     QStringList selected;
     for (const int row : m_leftList->selectedRows())
         selected.append(m_leftList->entry(row).mp4Path);
+    m_leftList->setFolders(folderRows(m_pcFolder));
     ListVideos(m_pcFolder, *m_leftList);
     m_leftList->sortEntries(m_order);
     for (int row = 0; row < m_leftList->count(); ++row)
@@ -306,8 +352,11 @@ void CFerryboxDlg::relistPcFolder()
 
 void CFerryboxDlg::showPcFolder()
 {
-    m_labelFolder->setText(m_labelFolder->fontMetrics().elidedText(m_pcFolder, Qt::ElideMiddle,
-                                                                   m_labelFolder->width()));
+    // A line break in a name would push the label onto a second line.
+    QString shown = m_pcFolder;
+    shown.replace(u'\n', QChar(0x21B5));
+    m_labelFolder->setText(
+        m_labelFolder->fontMetrics().elidedText(shown, Qt::ElideMiddle, m_labelFolder->width()));
     m_labelFolder->setToolTip(m_pcFolder);
 }
 
@@ -495,14 +544,8 @@ void CFerryboxDlg::OnButtonBrowse()
 
 void CFerryboxDlg::OnButtonUp()
 {
-    const qsizetype slash = m_pcFolder.lastIndexOf(u'/');
-    if (slash < 0) return;
-    QString parent = m_pcFolder.left(slash);
-    if (parent.isEmpty()) {
-        // The separator that starts an absolute path is the root itself.
-        if (m_pcFolder == u"/"_s) return;
-        parent = u"/"_s;
-    }
+    const QString parent = parentFolder(m_pcFolder);
+    if (parent.isEmpty()) return;
     const QFileInfo info(parent);
     if (!info.exists() || !info.isDir()) return;
     setPcFolder(parent);

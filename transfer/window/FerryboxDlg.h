@@ -40,6 +40,8 @@ public:
 
     // Shows folder on the left, as a choice in the folder browser does.
     void setPcFolder(const QString& folder);
+    // Opens a folder row of the computer list.
+    void openFolder(const QString& folder);
 
     // Where the chosen order of the lists is remembered (the converter's
     // info.ini); the order is read from it at once. Empty: not remembered.

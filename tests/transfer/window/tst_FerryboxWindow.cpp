@@ -38,6 +38,7 @@
 #include "TestFiles.h"
 #include "TransferJob.h"
 #include "TransferProgressPanel.h"
+#include "TransferTexts.h"
 #include "VideoRowDelegate.h"
 
 namespace {
@@ -102,7 +103,7 @@ bool waitForTransfer(CFerryboxDlg& dlg)
 
 QPoint rowCentre(const CCustomListBox* list, int row)
 {
-    return list->visualRect(list->model()->index(row, 0)).center();
+    return list->visualRect(list->entryIndex(row)).center();
 }
 
 }  // namespace
@@ -136,6 +137,9 @@ private Q_SLOTS:
     void payloadRejectsBrokenBlocks();
     void upButton_data();
     void upButton();
+    void subfolders_data();
+    void subfolders();
+    void folderRowsAreNoVideos();
     void detectionFailureAtStart();
     void deleteSelected();
     void questionsDefaultToNo();
@@ -889,6 +893,137 @@ void TestFerryboxWindow::upButton()
     if (to == fx.root()) QCOMPARE(dlg.leftList()->count(), 0);
 }
 
+// The view row of the folder row shown as name; -1 when none is.
+int folderRowOf(const CCustomListBox* list, const QString& name)
+{
+    for (int index = 0; index < list->folderCount(); ++index)
+        if (list->folder(index).mp4Name == name) return index;
+    return -1;
+}
+
+void TestFerryboxWindow::subfolders_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "Holidays";
+    QTest::newRow("quotes") << "it's \"ours\"";
+    QTest::newRow("shell") << "$HOME `id` $(ls)";
+    QTest::newRow("newline") << "two\nlines";
+    QTest::newRow("non-ASCII") << QString::fromUtf8("Vid\xc3\xa9os \xe6\x97\xa5\xe6\x9c\xac");
+    QTest::newRow("leading dashes") << "--rf -x";
+}
+
+void TestFerryboxWindow::subfolders()
+{
+    QFETCH(QString, name);
+    Fixture fx;
+    fx.addPcVideo("outer");
+    const QString sub = fx.pcFolder() + "/" + name;
+    QVERIFY(QDir().mkpath(sub + "/deeper"));
+    writeFile(sub + "/inner.MP4", mp4::file(mp4::mpeg4Entry(), "inner"));
+    writeFile(sub + "/inner.THM", jpegOf(Qt::green));
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CCustomListBox* list = dlg.leftList();
+    auto* label = dlg.findChild<QLabel*>("LabelFolder");
+
+    // Folders come above the videos: ".." first, then the subfolder.
+    QCOMPARE(list->folderCount(), 2);
+    QCOMPARE(list->folder(0).mp4Name, QString(".."));
+    QCOMPARE(list->folder(1).mp4Name, name);
+    QCOMPARE(rowNames(list), QStringList{"outer.MP4"});
+    QVERIFY(list->visualRect(list->model()->index(1, 0)).bottom() <
+            list->visualRect(list->entryIndex(0)).top());
+
+    // A double click opens it; the list, the label and the watcher follow.
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       list->visualRect(list->model()->index(folderRowOf(list, name), 0)).center());
+    QCOMPARE(dlg.pcFolder(), sub);
+    QCOMPARE(label->toolTip(), sub);
+    QCOMPARE(rowNames(list), QStringList{"inner.MP4"});
+    QCOMPARE(list->folderCount(), 2);
+    QCOMPARE(list->folder(0).mp4Path, fx.pcFolder());
+    QCOMPARE(list->folder(1).mp4Name, QString("deeper"));
+    QVERIFY(prompts.messages.isEmpty());
+    fx.addPcVideo("outer2");  // the folder left is no longer watched
+    writeFile(sub + "/later.MP4", mp4::file(mp4::mpeg4Entry(), "later"));
+    writeFile(sub + "/later.THM", jpegOf(Qt::green));
+    QTRY_COMPARE_WITH_TIMEOUT(rowNames(list), (QStringList{"inner.MP4", "later.MP4"}), 5000);
+    QVERIFY(QDir(sub).rmdir("deeper"));
+    QTRY_COMPARE_WITH_TIMEOUT(list->folderCount(), 1, 5000);
+
+    // Enter on ".." goes up and leaves the window open.
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.pcFolder(), fx.pcFolder());
+    QCOMPARE(label->toolTip(), fx.pcFolder());
+    QCOMPARE(rowNames(list), (QStringList{"outer.MP4", "outer2.MP4"}));
+    QCOMPARE(list->folder(folderRowOf(list, name)).mp4Path, sub);
+
+    // A folder gone since it was listed is not opened, and drops out.
+    QVERIFY(QDir(sub).removeRecursively());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       list->visualRect(list->model()->index(folderRowOf(list, name), 0)).center());
+    QCOMPARE(dlg.pcFolder(), fx.pcFolder());
+    QCOMPARE(folderRowOf(list, name), -1);
+
+    // The root has nothing above it.
+    dlg.setPcFolder("/");
+    QCOMPARE(folderRowOf(list, ".."), -1);
+}
+
+void TestFerryboxWindow::folderRowsAreNoVideos()
+{
+    Fixture fx;
+    fx.addPcVideo("clip");
+    QVERIFY(QDir().mkpath(fx.pcFolder() + "/Kept.MP4"));
+    fx.setConsoleMounted(true);
+    SysfsDeviceDetector detector(fx.usbDevices(), fx.mountInfo());
+    RecordingPrompts prompts;
+    CFerryboxDlg dlg(detector, fx.pcFolder(), &prompts);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CCustomListBox* list = dlg.leftList();
+    const int folderRow = folderRowOf(list, "Kept.MP4");
+    QVERIFY(folderRow > 0);
+    auto* transfer = dlg.findChild<QPushButton*>("ButtonTransfer");
+    auto* remove = dlg.findChild<QPushButton*>("ButtonDelete");
+
+    // A click on a folder selects nothing: Transfer asks for videos, Delete does nothing.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualRect(list->model()->index(folderRow, 0)).center());
+    QVERIFY(list->selectedRows().isEmpty());
+    QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
+    std::unique_ptr<QMimeData> mime(list->selectionMimeData());
+    QVERIFY(DroppedPaths(DecodeListDragPayload(mime->data(QLatin1String(ListDragMimeType)))->text)
+                .isEmpty());
+    transfer->click();
+    QCOMPARE(prompts.messages, QStringList{TransferText::SelectVideos});
+    remove->click();
+    QVERIFY(prompts.questions.isEmpty());
+
+    // With a video: only the video goes, and deleting it keeps the folder.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(list, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      list->visualRect(list->model()->index(0, 0)).center());
+    QCOMPARE(list->selectedRows(), QList<int>{0});
+    prompts.messages.clear();
+    transfer->click();
+    QVERIFY(waitForTransfer(dlg));
+    QCOMPARE(fx.consoleFiles(), QStringList({"M4V50001.MP4", "M4V50001.THM"}));
+    QCOMPARE(prompts.messages, QStringList{"Transfer complete"});
+    list->setRowSelected(0, true);
+    remove->click();
+    QCOMPARE(prompts.questions.size(), 1);
+    QCOMPARE(rowNames(list), QStringList());
+    QVERIFY(QFileInfo(fx.pcFolder() + "/Kept.MP4").isDir());
+    QCOMPARE(folderRowOf(list, "Kept.MP4"), folderRow);
+}
+
 void TestFerryboxWindow::detectionFailureAtStart()
 {
     Fixture fx;
@@ -1059,7 +1194,7 @@ void TestFerryboxWindow::rowDrawing()
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
 
-    const QRect row = list->visualRect(list->model()->index(0, 0));
+    const QRect row = list->visualRect(list->entryIndex(0));
     QCOMPARE(row.height(), VideoRowHeight);
     const QImage image = list->viewport()->grab().toImage();
     const auto at = [&](int x, int y) {
