@@ -73,6 +73,9 @@ int main(int argc, char* argv[])
         makeVideo(ffmpeg, fx.consoleFolder() + "/M4V50001", "life", 2, "Game of life") &&
         makeVideo(ffmpeg, fx.consoleFolder() + "/M4V50002", "testsrc2", 3, "Sunday at the harbour");
     if (!made) return 1;
+    // Subfolders to open, shown above the videos.
+    if (!QDir().mkpath(fx.pcFolder() + "/Summer 2026") || !QDir().mkpath(fx.pcFolder() + "/Trips"))
+        return fail("cannot make the subfolders");
     fx.setConsoleMounted(true);
 
     if (copying) {
